@@ -35,7 +35,7 @@ Status copy(std::string_view from, std::string_view to, bool expand) {
     if (!created) return created.status();
     File output = std::move(created).value();
 
-    char head[14];
+    char head[14];  // an SZDD header's worth
     Result<std::size_t> headSize = input.read(head, sizeof head);
     if (!headSize) return headSize.status();
     const std::string_view headData(head, headSize.value());

@@ -102,21 +102,22 @@ fs::path defaultDriveFolder(char letter) {
   return startFolder() / (std::string("drive_") + lowerAscii(letter));
 }
 
+// The folder of a drive that a path is about to use. A default drive folder is there like a
+// disk, so it is made when first needed; if it cannot be made, the operations on the path say so.
+fs::path driveFolderInUse(char letter) {
+  if (std::optional<fs::path> configured = configuredDriveFolder(letter)) return *configured;
+  const fs::path folder = defaultDriveFolder(letter);
+  std::error_code ignored;
+  fs::create_directory(folder, ignored);
+  return folder;
+}
+
 fs::path rootFolder(const ParsedPath& parsed) {
   switch (parsed.root) {
     case Root::host:
       return "/";
     case Root::drive:
-      if (std::optional<fs::path> configured = configuredDriveFolder(parsed.drive))
-        return *configured;
-      {
-        // A default drive folder is there like a disk: it is made when first needed. If it
-        // cannot be made, the operations on the path report it.
-        const fs::path folder = defaultDriveFolder(parsed.drive);
-        std::error_code ignored;
-        fs::create_directory(folder, ignored);
-        return folder;
-      }
+      return driveFolderInUse(parsed.drive);
     case Root::startFolder:
       break;
   }

@@ -33,7 +33,7 @@
 namespace platform {
 
 // The folder the program started in: the current directory unless a test has set another.
-// The program itself never changes its current directory.
+// The program itself never changes its current directory. Set it before other threads start.
 std::filesystem::path startFolder();
 void setStartFolder(std::filesystem::path folder);
 void resetStartFolder();
