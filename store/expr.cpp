@@ -524,7 +524,7 @@ private:
 
     NodeP function(const std::string& fn, std::vector<NodeP>& a) {
         const Settings* st = &ctx_.settings();
-        const RecordView* view = ctx_.defaultView();
+        std::shared_ptr<const RecordView> view = ctx_.defaultView();
         auto textArg = [&](std::size_t i) { needType(a[i], Type::Char, fn + "()"); };
         auto numArg = [&](std::size_t i) { needType(a[i], Type::Num, fn + "()"); };
         auto dateArg = [&](std::size_t i) { needType(a[i], Type::Date, fn + "()"); };

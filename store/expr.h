@@ -21,7 +21,7 @@ struct RecordView {
 };
 
 struct FieldBinding {
-    const RecordView* view;
+    std::shared_ptr<const RecordView> view;  // outlives the table: a closed table reads empty
     FieldInfo info;
 };
 
@@ -32,7 +32,7 @@ public:
     // A field of the table named by alias (empty: the table the expression belongs to).
     virtual std::optional<FieldBinding> field(std::string_view alias, std::string_view name) const = 0;
     // The record that recno() and deleted() speak of.
-    virtual const RecordView* defaultView() const = 0;
+    virtual std::shared_ptr<const RecordView> defaultView() const = 0;
     virtual const Settings& settings() const = 0;
     // Names the table for error messages ("zdr_plan.dbf").
     virtual std::string where() const = 0;

@@ -493,19 +493,21 @@ bool NtxIndex::lastAtOrBefore(const char* key, std::size_t len, IndexPos& out) {
 }
 
 bool NtxIndex::next(const IndexPos& from, IndexPos& out) {
-    std::string key = from.key;
+    std::string key = from.key;  // out may be from itself
     key.resize(keySize_, ' ');
+    const std::uint32_t recno = from.recno;
     bool have;
-    search([&](const Page& p, int i) { return compareFull(p, i, key.data(), from.recno) > 0; }, &out, &have, nullptr,
+    search([&](const Page& p, int i) { return compareFull(p, i, key.data(), recno) > 0; }, &out, &have, nullptr,
            nullptr);
     return have;
 }
 
 bool NtxIndex::prev(const IndexPos& from, IndexPos& out) {
-    std::string key = from.key;
+    std::string key = from.key;  // out may be from itself
     key.resize(keySize_, ' ');
+    const std::uint32_t recno = from.recno;
     bool have;
-    search([&](const Page& p, int i) { return compareFull(p, i, key.data(), from.recno) >= 0; }, nullptr, nullptr,
+    search([&](const Page& p, int i) { return compareFull(p, i, key.data(), recno) >= 0; }, nullptr, nullptr,
            &out, &have);
     return have;
 }
