@@ -1,0 +1,25 @@
+#include "ui/backend.h"
+
+#include <stdexcept>
+
+#include "ui/keys.h"
+
+namespace ui {
+namespace {
+std::shared_ptr<Backend> g_backend;
+bool g_lastEscape = false;
+}  // namespace
+
+void install(std::shared_ptr<Backend> b) { g_backend = std::move(b); }
+
+Backend& backend() {
+    if (!g_backend) throw std::logic_error("no screen backend installed");
+    return *g_backend;
+}
+
+namespace keys {
+bool lastEscape() { return g_lastEscape; }
+void setLastEscape(bool v) { g_lastEscape = v; }
+}  // namespace keys
+
+}  // namespace ui
