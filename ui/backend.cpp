@@ -17,6 +17,10 @@ Backend& backend() {
     return *g_backend;
 }
 
+void connectStore(store::Store& store) {
+    store.pause = [](double seconds, bool cancellable) { return backend().pause(seconds, cancellable); };
+}
+
 namespace keys {
 bool lastEscape() { return g_lastEscape; }
 void setLastEscape(bool v) { g_lastEscape = v; }

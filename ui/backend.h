@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "store/store.h"
 #include "store/value.h"
 #include "ui/dialog.h"
 
@@ -74,6 +75,10 @@ public:
 // The backend in force; installed once at start-up (or by a test).
 void install(std::shared_ptr<Backend> backend);
 Backend& backend();
+
+// Lets the store's lock retries wait through the screen: a key press shortens a pause,
+// and the user may stop waiting where the wait allows it.
+void connectStore(store::Store& store);
 
 // Shorthands for the screens.
 inline int run(Dialog& d) { return backend().run(d); }
