@@ -277,8 +277,8 @@ void Dialog::type(int id, std::string_view utf8) {
     Control& c = at(id);
     if (c.kind != ControlKind::Edit && c.kind != ControlKind::Spinner)
         throw std::logic_error("el control " + std::to_string(id) + " de " + name_ + " no es un campo de edición");
+    if (focus_ != c.id && !moveFocus(c.id)) return;  // leaving the previous field may enable this one
     if (!enabled(c.id) || c.readOnly || !c.visible) return;
-    if (focus_ != c.id && !moveFocus(c.id)) return;
     State& s = state(c.id);
     std::string t(utf8);
     if (c.value.type == store::Type::Char)
@@ -301,8 +301,18 @@ bool Dialog::moveFocus(int id) {
     return true;
 }
 
+// Takes the field being left before a click elsewhere acts: its VALID may refuse, and its
+// new value may change what is enabled.
+bool Dialog::leaveFor(int id) {
+    Control* current = find(focus_);
+    if (!current || current->id == id) return true;
+    keys::setLastEscape(false);
+    return take(*current);
+}
+
 bool Dialog::press(int id) {
     if (Control* group = owner(id)) {
+        if (!leaveFor(group->id)) return false;
         if (!enabled(group->id) || !group->visible || !moveFocus(group->id)) return false;
         for (const RadioOption& o : group->options)
             if (o.id == id && group->value.set) group->value.set(o.code);
@@ -311,19 +321,17 @@ bool Dialog::press(int id) {
         return true;
     }
     Control& c = at(id);
+    if (c.kind == ControlKind::Button && c.cancel) {
+        if (!enabled(c.id) || !c.visible) return false;
+        keys::setLastEscape(true);
+        if (c.action) c.action();
+        else end(c.id);
+        return true;
+    }
+    if (!leaveFor(c.id)) return false;
     if (!enabled(c.id) || !c.visible) return false;
     switch (c.kind) {
         case ControlKind::Button:
-            if (c.cancel) {
-                keys::setLastEscape(true);
-                if (c.action) c.action();
-                else end(c.id);
-                return true;
-            }
-            if (Control* current = find(focus_); current && current->id != c.id) {
-                keys::setLastEscape(false);
-                if (!take(*current)) return false;
-            }
             if (c.action) c.action();
             else end(c.id);
             ++revision_;
@@ -340,8 +348,7 @@ bool Dialog::press(int id) {
 
 bool Dialog::choose(int id, int index) {
     Control& c = at(id);
-    if (c.kind != ControlKind::Combo || !enabled(c.id) || !c.visible) return false;
-    if (index < 0 || index >= static_cast<int>(c.items.size())) return false;
+    if (c.kind != ControlKind::Combo || index < 0 || index >= static_cast<int>(c.items.size())) return false;
     if (!moveFocus(c.id)) return false;
     if (c.value.set) {
         if (c.comboByText) c.value.set(store::Value(text::toTable(c.items[static_cast<std::size_t>(index)])));
@@ -356,7 +363,7 @@ bool Dialog::key(int browseId, Key k, char32_t ch) {
     if (k == Key::Escape) return close();
     Control& c = at(browseId);
     if (c.kind != ControlKind::Browse || !c.browse) return false;
-    if (!enabled(c.id) || !moveFocus(c.id)) return false;
+    if (!moveFocus(c.id)) return false;
     Browse& b = *c.browse;
     bool used = b.key(k, ch);
     if (!used) {

@@ -138,6 +138,7 @@ private:
     const State* stateOf(int id) const;
     void load(Control& c);
     bool take(Control& c);  // buffer -> binding, then VALID
+    bool leaveFor(int id);
     void evaluateWhen();
     bool focusable(const Control& c) const;
     Control* owner(int optionId);  // the radio group of an option id

@@ -279,12 +279,10 @@ bool ScriptBackend::expectation(const Command& c) {
         if (d->visible(id) != (state == "visible")) fail(c, "el control " + w[1] + (d->visible(id) ? " está visible" : " está oculto"));
     } else if (state == "checked" || state == "unchecked") {
         bool on = d->checked(id);
-        if (Control* g = d->find(id); !g) {
-            // a radio option: checked when its group holds its code
-            for (const Control& ctl : d->controls())
-                for (std::size_t i = 0; i < ctl.options.size(); ++i)
-                    if (ctl.options[i].id == id) on = d->selected(ctl.id) == static_cast<int>(i);
-        }
+        // a radio option (its number may also be the group's): checked when the group holds its code
+        for (const Control& ctl : d->controls())
+            for (std::size_t i = 0; i < ctl.options.size(); ++i)
+                if (ctl.options[i].id == id) on = d->selected(ctl.id) == static_cast<int>(i);
         if (on != (state == "checked")) fail(c, "el control " + w[1] + (on ? " está marcado" : " no está marcado"));
     } else if (state == "focused") {
         if (d->focused() != id) fail(c, "el foco está en " + std::to_string(d->focused()));
@@ -542,6 +540,13 @@ bool ScriptBackend::pause(double seconds, bool cancellable) {
     }
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds * pauseScale));
     return true;
+}
+
+void ScriptBackend::finish() {
+    while (const Command* c = nextCommand()) {
+        if (c->words[0] == "expect") expectation(*c);
+        else fail(*c, "no hay un diálogo abierto que reciba la acción");
+    }
 }
 
 // ---------------------------------------------------------------- main window

@@ -24,12 +24,15 @@ public:
     // Adds lines to the script (numbered from 1 across calls). Syntax errors are
     // reported as failures at once, naming the line.
     void add(const std::vector<std::string>& lines);
-    void add(const std::string& line) { add(std::vector<std::string>{line}); }
+    void addLine(const std::string& line) { add(std::vector<std::string>{line}); }
     bool loadFile(const std::string& path);
 
     bool ok() const { return failures_.empty(); }
     const std::vector<std::string>& failures() const { return failures_; }
     const std::vector<Shown>& shown() const { return shown_; }
+    // Plays what is left once every dialog has closed: expectations are checked, any other
+    // action is a failure (nothing is open to receive it).
+    void finish();
     // Lines not yet played (0 when the script ran to its end).
     std::size_t pending() const { return commands_.size() - next_; }
 

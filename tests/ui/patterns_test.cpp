@@ -42,6 +42,7 @@ protected:
                 {"Debe", [this, debe] { return plan->get(debe); }, "@Z 999,999,999.99"}};
     }
     void expectOk() {
+        script->finish();
         for (const auto& f : script->failures()) ADD_FAILURE() << f;
         EXPECT_EQ(script->pending(), 0u);
     }

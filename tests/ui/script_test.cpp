@@ -29,13 +29,14 @@ TEST(Script, PlaysActionsAnswersAndExpectations) {
     install(s);
     Month m;
     s->add({"# comments and blank lines are skipped", "",
-            "expect 173 holds 01",
+            "expect 173 holds 1",
             "type 5 into 173",
             "press 175",
             "expect message \"¿Cambiar de mes?\"",
             "answer Yes",
             "expect closed"});
     EXPECT_EQ(run(m.d), 175);
+    s->finish();
     EXPECT_TRUE(s->ok()) << s->failures().front();
     EXPECT_EQ(m.title, "MES 5");
     ASSERT_EQ(s->shown().size(), 1u);
@@ -51,7 +52,7 @@ TEST(Script, AFailedExpectationStopsAndNamesItsLine) {
     run(m.d);
     ASSERT_EQ(s->failures().size(), 1u);
     EXPECT_NE(s->failures()[0].find("línea 2"), std::string::npos) << s->failures()[0];
-    EXPECT_NE(s->failures()[0].find("muestra \"07\""), std::string::npos) << s->failures()[0];
+    EXPECT_NE(s->failures()[0].find("muestra \"7\""), std::string::npos) << s->failures()[0];
     EXPECT_TRUE(m.d.ended());  // the rest of the script is not played; the dialog is closed
     EXPECT_EQ(m.title, "");
 }
