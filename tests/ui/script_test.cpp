@@ -2,6 +2,7 @@
 // their line.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "ui/script.h"
@@ -119,6 +120,32 @@ TEST(Script, ReadsAScriptFile) {
     EXPECT_EQ(m.title, "");  // answered No
     auto t = std::make_shared<ScriptBackend>();
     EXPECT_FALSE(t->loadFile(path + ".missing"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Script, LockWaitsThroughTheScreenNeverHang) {
+    std::string dir = ::testing::TempDir() + "/qrx-lockwait";
+    std::filesystem::create_directories(dir);
+    store::Store::createTable(dir + "/t", {{"A", store::Type::Char, 1, 0}});
+    store::Store one, two;
+    store::WorkArea* a = one.use(dir + "/t", "t", true);
+    ASSERT_TRUE(a->appendBlank());  // left locked by station one
+    two.use(dir + "/t", "t", true)->goTop();
+    auto s = std::make_shared<ScriptBackend>();
+    s->pauseScale = 0;
+    s->maxPauses = 5;
+    install(s);
+    connectStore(two);
+    EXPECT_FALSE(store::REC_LOCK(two));  // no wait given: the user stops waiting
+    EXPECT_TRUE(s->ok());
+    EXPECT_FALSE(store::REC_LOCK(two, 0));  // "without end": the script gives up and says so
+    EXPECT_FALSE(s->ok());
+    a->unlock();
+    EXPECT_TRUE(store::REC_LOCK(two, 1));
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
