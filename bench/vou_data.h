@@ -118,5 +118,7 @@ inline constexpr const char* kSqliteFile = "vou.sqlite";
 
 std::string envOr(const char* name, const std::string& fallback);
 double nowSeconds();
+// CPU time of the whole process, user and system, in seconds.
+double cpuSeconds();
 
 }  // namespace bench
