@@ -188,10 +188,7 @@ public:
     void appendKey(std::string& out) const override {
         std::size_t at = out.size();
         a_->appendKey(out);
-        for (std::size_t i = at; i < out.size(); ++i) {
-            unsigned char c = static_cast<unsigned char>(out[i]);
-            if (c >= 'a' && c <= 'z') out[i] = static_cast<char>(c - 32);
-        }
+        for (std::size_t i = at; i < out.size(); ++i) out[i] = upperChar(out[i]);
     }
 
 private:

@@ -499,6 +499,9 @@ bool NtxIndex::next(const IndexPos& from, IndexPos& out) {
     bool have;
     search([&](const Page& p, int i) { return compareFull(p, i, key.data(), recno) > 0; }, &out, &have, nullptr,
            nullptr);
+    // In a sound tree the entry found lies after the position; anything else means the
+    // pages are out of order, and walking on could go round for ever.
+    if (have && comparePos(out, key, recno) <= 0) damaged("claves fuera de orden");
     return have;
 }
 
@@ -507,9 +510,16 @@ bool NtxIndex::prev(const IndexPos& from, IndexPos& out) {
     key.resize(keySize_, ' ');
     const std::uint32_t recno = from.recno;
     bool have;
-    search([&](const Page& p, int i) { return compareFull(p, i, key.data(), recno) >= 0; }, nullptr, nullptr,
-           &out, &have);
+    search([&](const Page& p, int i) { return compareFull(p, i, key.data(), recno) >= 0; }, nullptr, nullptr, &out,
+           &have);
+    if (have && comparePos(out, key, recno) >= 0) damaged("claves fuera de orden");
     return have;
+}
+
+int NtxIndex::comparePos(const IndexPos& e, const std::string& key, std::uint32_t recno) const {
+    int c = std::memcmp(e.key.data(), key.data(), keySize_);
+    if (c != 0) return c;
+    return e.recno < recno ? -1 : (e.recno > recno ? 1 : 0);
 }
 
 // ---------------------------------------------------------------- update

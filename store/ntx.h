@@ -100,6 +100,7 @@ private:
     template <class Pred>
     void search(Pred atOrAfter, IndexPos* firstTrue, bool* haveFirst, IndexPos* lastFalse, bool* haveLast);
     int compareFull(const Page& p, int i, const char* key, std::uint32_t recno) const;
+    int comparePos(const IndexPos& e, const std::string& key, std::uint32_t recno) const;
     void rebalance(std::vector<Step>& path);
     void writeBack();
     [[noreturn]] void damaged(const std::string& what) const;

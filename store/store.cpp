@@ -312,6 +312,7 @@ void WorkArea::setOrder(int number) {
         throw StoreError(ErrorKind::NoOrder, "La tabla " + path() + " no tiene el orden " + std::to_string(number));
     flush();
     order_ = number;
+    posValid_ = false;
 }
 
 void WorkArea::setOrder(std::string_view name) {
@@ -377,6 +378,7 @@ std::string WorkArea::checkOrder(int number) {
 // ================================================================ records
 
 void WorkArea::setPhantom() {
+    posValid_ = false;
     std::uint32_t n = dbf_->recordCount();
     std::memcpy(buf_.data(), dbf_->blankRecord().data(), buf_.size());
     view_->recno = n + 1;
@@ -452,6 +454,7 @@ void WorkArea::recall() {
 void WorkArea::flush() {
     if (!dirty_) return;
     dirty_ = false;
+    posValid_ = false;  // the record's keys may have moved: go on from its new keys
     dbf_->write(view_->recno, buf_.data());
     for (std::size_t i = 0; i < orders_.size(); ++i) {
         Order& o = orders_[i];
@@ -592,7 +595,11 @@ void WorkArea::walkForward(IndexPos e, bool have) {
                                                          std::to_string(e.recno) + " que no existe en " + path() +
                                                          "; vuelva a generar los índices");
             load(e.recno, false);
-            if (visible(&e)) return;
+            if (visible(&e)) {
+                pos_ = e;
+                posValid_ = true;
+                return;
+            }
         }
         have = o.index->next(e, e);
     }
@@ -611,7 +618,11 @@ void WorkArea::walkBackward(IndexPos e, bool have) {
                                                          std::to_string(e.recno) + " que no existe en " + path() +
                                                          "; vuelva a generar los índices");
             load(e.recno, false);
-            if (visible(&e)) return;
+            if (visible(&e)) {
+                pos_ = e;
+                posValid_ = true;
+                return;
+            }
         }
         have = o.index->prev(e, e);
     }
@@ -670,7 +681,7 @@ void WorkArea::stepForward() {
         return;
     }
     Order& o = orders_[static_cast<std::size_t>(order_ - 1)];
-    IndexPos from{keyOf(o), view_->recno};
+    IndexPos from = posValid_ && pos_.recno == view_->recno ? pos_ : IndexPos{keyOf(o), view_->recno};
     IndexPos e;
     bool have = o.index->next(from, e);
     walkForward(e, have);
@@ -700,7 +711,7 @@ void WorkArea::stepBackward() {
         moved = here > 1 && naturalBackward(here - 1);
     } else {
         Order& o = orders_[static_cast<std::size_t>(order_ - 1)];
-        IndexPos from{keyOf(o), here};
+        IndexPos from = posValid_ && pos_.recno == here ? pos_ : IndexPos{keyOf(o), here};
         IndexPos e;
         bool have = o.index->prev(from, e);
         walkBackward(e, have);
@@ -735,6 +746,7 @@ void WorkArea::skip(long n) {
 
 void WorkArea::go(std::uint32_t recno) {
     flush();
+    posValid_ = false;
     if (recno >= 1 && recno <= dbf_->recordCount(recno > dbf_->recordCount())) {
         load(recno, true);
     } else {
@@ -765,6 +777,8 @@ void WorkArea::positionByKey(const std::string& key, bool soft) {
             load(e.recno, false);
             if (visible(&e)) {
                 found_ = match;
+                pos_ = e;
+                posValid_ = true;
                 return;
             }
         }

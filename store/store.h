@@ -171,6 +171,10 @@ private:
     std::shared_ptr<RecordView> view_;
     std::vector<Order> orders_;
     int order_ = 0;
+    // The index entry the pointer stands on, when it came there through the order: the
+    // next skip goes on from it, even when the record's own key disagrees (a stale index).
+    IndexPos pos_;
+    bool posValid_ = false;
     bool eof_ = true, bof_ = false, found_ = false;
     bool scanning_ = false;  // a visit may read records ahead in blocks
     std::optional<std::string> scopeTop_, scopeBottom_;

@@ -48,4 +48,9 @@ private:
 
 const char* typeName(Type t);
 
+// Upper case of a table character (tables hold single-byte Windows text): a-z and the
+// accented letters of the code page. upper() of expressions, and so the keys of orders
+// such as upper(rs), use it, as do the screens' upper-case pictures.
+char upperChar(char c);
+
 }  // namespace store

@@ -72,6 +72,8 @@ TEST_F(ExprOverTable, EvaluatesTheKeyAndConditionForms) {
     EXPECT_EQ(eval("cuenta+str(vou,4)").text(), "104101       7");
     EXPECT_EQ(eval("rut+dtos(fecha)").text(), "2010007097020120309");
     EXPECT_EQ(eval("upper(rs)").text(), "ACME SAC            ");
+    // Windows-1252 letters: "peña ñandú"
+    EXPECT_EQ(eval("upper('pe\xF1" "a \xF1" "and\xFA')").text(), "PE\xD1" "A \xD1" "AND\xDA");
     EXPECT_EQ(eval("str(debe,10,2)").text(), "   1250.50");
     EXPECT_EQ(eval("str(debe,3)").text(), "***");
     EXPECT_EQ(eval("str(vou)").text(), "   7");  // a field alone keeps its width

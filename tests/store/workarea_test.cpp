@@ -341,3 +341,34 @@ TEST_F(Accounts, AttachingAnIndexOfAnotherTableIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// An index that no longer matches its table (the table was changed without it) must
+// not make navigation go round: skipping follows the index entries, and the check
+// tells what is wrong.
+TEST(StaleIndex, NavigationFollowsTheEntriesAndTheCheckReportsIt) {
+    TempDir dir;
+    testing_support::makeAccounts(dir.file("t"), {{"A", "a"}, {"B", "b"}, {"C", "c"}});
+    {
+        Store s;
+        s.use(dir.file("t"), "t", false)->createIndex(dir.file("t1"), "cuenta");
+    }
+    {
+        Store s;  // changed without its index
+        WorkArea* t = s.use(dir.file("t"), "t", false);
+        t->go(3);
+        t->put("cuenta", Value("0"));
+    }
+    Store s;
+    WorkArea* t = s.use(dir.file("t"), "t", false);
+    t->attachIndex(dir.file("t1"));
+    int n = 0;
+    for (t->goTop(); !t->eof() && n < 10; t->skip()) ++n;
+    EXPECT_EQ(n, 3);
+    for (t->goBottom(); !t->bof() && n < 20; t->skip(-1)) ++n;
+    EXPECT_EQ(n, 6);
+    EXPECT_NE(t->checkOrder(1), "");
+}
+
+}  // namespace
