@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "ui/keys.h"
+#include "ui/text.h"
 
 namespace ui {
 namespace {
@@ -516,7 +517,7 @@ std::optional<store::Value> ScriptBackend::input(const std::string& title, const
     keys::setLastEscape(false);
     const std::string& typed = c->words[1];
     if (initial.isText()) {
-        std::string t = Picture::parse(picture).filterText(typed, width);
+        std::string t = Picture::parse(picture).filterText(text::toTable(typed), width);
         t.resize(static_cast<std::size_t>(width), ' ');
         return store::Value(t);
     }

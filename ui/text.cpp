@@ -1,5 +1,7 @@
 #include "ui/text.h"
 
+#include "store/value.h"
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -218,17 +220,7 @@ char32_t upperCodePoint(char32_t c) {
 
 }  // namespace
 
-char upperTable(char c) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7)) return static_cast<char>(b - 0x20);
-    switch (b) {
-        case 0xFF: return '\x9F';  // ÿ -> Ÿ
-        case 0x9A: return '\x8A';  // š -> Š
-        case 0x9E: return '\x8E';  // ž -> Ž
-        case 0x9C: return '\x8C';  // œ -> Œ
-        default: return c;
-    }
-}
+char upperTable(char c) { return store::upperChar(c); }
 
 std::string upperTable(std::string_view windows1252) {
     std::string out(windows1252);
