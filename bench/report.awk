@@ -151,7 +151,8 @@ END {
         cell("store", "append/exclusive", "lines_per_s", "lines/s"), "—", rate_ok("append/exclusive"))
     row("SQLite: INSERT 10,000 rows with the seven indexes, one transaction", "—",
         cell("sqlite", "insert/one_transaction", "lines_per_s", "rows/s"), "—")
-    row("SQLite: INSERT 10,000 rows, one transaction per row (synchronous=FULL, the default)", "—",
+    done = C["sqlite", "insert/per_row_transaction", "lines"]
+    row("SQLite: INSERT " (done != "" && done < 10000 ? commas(done) " of the " : "") "10,000 rows, one transaction per row (synchronous=FULL, the default)", "—",
         cell("sqlite", "insert/per_row_transaction", "lines_per_s", "rows/s"), "—")
     row("SQLite: INSERT 10,000 rows, one transaction per row, synchronous=OFF", "—",
         cell("sqlite", "insert/per_row_transaction_sync_off", "lines_per_s", "rows/s"), "—")

@@ -203,17 +203,25 @@ void inserts(benchmark::State& st, Txn txn) {
         std::vector<Row> batch(kAppendRows);
         for (Row& b : batch) gen.next(b);
         RowInserter ins(db);
+        // Synchronous commits wait for the disk; on a slow disk the run stops
+        // after QRX_BENCH_SYNC_LIMIT seconds and the rate is that of the rows done.
+        const double limit = std::stod(envOr("QRX_BENCH_SYNC_LIMIT", "300"));
+        std::int64_t done = 0;
         double t0 = nowSeconds(), c0 = cpuSeconds();
         if (txn == Txn::One) db.exec("BEGIN");
-        for (const Row& b : batch) ins.insert(b);
+        for (const Row& b : batch) {
+            ins.insert(b);
+            ++done;
+            if (txn == Txn::PerRow && done % 10 == 0 && nowSeconds() - t0 > limit) break;
+        }
         if (txn == Txn::One) db.exec("COMMIT");
         double t1 = nowSeconds(), c1 = cpuSeconds();
         st.SetIterationTime(t1 - t0);
         st.counters["cpu_ms"] = (c1 - c0) * 1e3;
-        if (count(db) != before + kAppendRows) fail(st, "row count did not grow by the batch");
-        st.counters["lines_per_s"] = static_cast<double>(kAppendRows) / (t1 - t0);
+        if (count(db) != before + done) fail(st, "row count did not grow by the rows inserted");
+        st.counters["lines_per_s"] = static_cast<double>(done) / (t1 - t0);
+        st.counters["lines"] = static_cast<double>(done);
     }
-    st.counters["lines"] = kAppendRows;
 }
 
 void explain(SqliteDb& db, const std::string& sql) {

@@ -10,6 +10,7 @@
 #   QRX_BENCH_DIR   data folder (default: a new temporary folder, removed at the end)
 #   QRX_BENCH_KEEP  1 keeps the temporary data folder
 #   QRX_BENCH_REPS  repetitions of each benchmark, the median reported (default 3)
+#   QRX_BENCH_SYNC_LIMIT  seconds after which SQLite's synchronous per-row inserts stop (default 300)
 #   QRX_BENCH_CHECK 0 skips checking the seven orders against the table after the appends
 #
 # The raw outputs (Google Benchmark JSON and console text) and results.md are
