@@ -180,6 +180,19 @@ WorkArea& openTable(store::Store& s, const std::string& path, bool exclusive) {
     return *a;
 }
 
+// Attaches the indexes named on the command line. One file named twice would be
+// attached as two orders, and every change would then enter it twice.
+void attachIndexes(WorkArea& a, const std::vector<std::string>& names) {
+    std::set<std::pair<dev_t, ino_t>> files;
+    for (const std::string& name : names) {
+        std::string file = store::Store::resolve(name, ".ntx");
+        struct stat st;
+        if (::stat(file.c_str(), &st) == 0 && !files.insert({st.st_dev, st.st_ino}).second)
+            throw ToolError("el índice " + file + " se nombró más de una vez");
+        a.attachIndex(file);
+    }
+}
+
 bool fileExists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
@@ -355,7 +368,7 @@ int cmdImport(const std::vector<std::string>& argv) {
     const std::string& csvPath = args.positional[1];
     store::Store s;
     WorkArea& a = openTable(s, args.positional[0], true);
-    for (const std::string& ix : args.values("index")) a.attachIndex(ix);
+    attachIndexes(a, args.values("index"));
 
     std::ifstream file;
     std::istream* in = &std::cin;
@@ -508,7 +521,7 @@ int cmdPack(const std::vector<std::string>& argv) {
     store::Store s;
     WorkArea& a = openTable(s, args.positional[0], true);
     std::vector<std::string> indexes = args.values("index");
-    for (const std::string& ix : indexes) a.attachIndex(ix);
+    attachIndexes(a, indexes);
     std::uint32_t before = a.recCount();
     a.pack();
     a.commit();

@@ -388,6 +388,23 @@ TEST_F(Tool, ImportMaintainsTheIndexesItIsGiven) {
     EXPECT_EQ(succeed({"check", table, byName}).out, "ok: 3 claves\n");
 }
 
+TEST_F(Tool, AnIndexNamedTwiceIsRefusedBeforeAnyChange) {
+    createPlan();
+    ASSERT_EQ(import("CUENTA,_deleted\n1,*\n2,\n").code, 0);
+    std::string ix = dir.file("cuenta.ntx");
+    succeed({"index", table, ix, "CUENTA"});
+    const std::vector<std::vector<std::string>> cases = {
+        {"import", table, csv("more.csv", "CUENTA\n3\n"), "--index", ix, "--index", dir.file("CUENTA")},
+        {"pack", table, "--index", ix, "--index", ix},
+    };
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args[0]);
+        expectFailure(runTool(args), 2, {"cuenta.ntx", "más de una vez"});
+        EXPECT_EQ(records(), 2u);
+        EXPECT_EQ(succeed({"check", table, ix}).out, "ok: 2 claves\n");
+    }
+}
+
 // Little-endian helpers for editing index files.
 std::uint32_t get32(const std::string& b, std::size_t at) {
     std::uint32_t v = 0;
