@@ -751,4 +751,6 @@ bool Expr::test() const {
 
 void Expr::appendKey(std::string& out) const { root_->appendKey(out); }
 
+int Expr::keyDecimals() const { return root_->type == Type::Num ? root_->keyDecimals : 0; }
+
 }  // namespace store

@@ -56,6 +56,8 @@ public:
     // Appends the value as index key bytes (texts as they are, dates as YYYYMMDD,
     // numbers in a sortable fixed-width form).
     void appendKey(std::string& out) const;
+    // Decimals of a numeric result as an index key (those of the field it reads).
+    int keyDecimals() const;
 
 private:
     std::shared_ptr<const Node> root_;

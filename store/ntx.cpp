@@ -223,6 +223,7 @@ void NtxIndex::build(const std::string& path, const std::string& keyExpr, const 
 
 NtxIndex::NtxIndex(const std::string& path, bool shared) : path_(path), shared_(shared) {
     fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd_ < 0 && (errno == EACCES || errno == EROFS)) fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);  // read only
     if (fd_ < 0) {
         int err = errno;
         if (err == ENOENT) throw StoreError(ErrorKind::NotFound, "No existe el índice " + path);

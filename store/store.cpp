@@ -63,7 +63,8 @@ std::string Store::resolve(const std::string& path, const char* extension) {
     return p;
 }
 
-WorkArea* Store::use(const std::string& path, std::string_view alias, std::optional<bool> shared, bool newSlot) {
+WorkArea* Store::use(const std::string& path, std::string_view alias, std::optional<bool> shared, bool newSlot,
+                     bool readOnly) {
     std::string file = resolve(path, ".dbf");
     std::string name = alias.empty() ? baseName(file) : std::string(alias);
     bool isShared = shared.value_or(!settings_.exclusiveDefault);
@@ -78,7 +79,9 @@ WorkArea* Store::use(const std::string& path, std::string_view alias, std::optio
     if (find(name)) throw StoreError(ErrorKind::Usage, "El alias " + name + " ya está en uso (" + file + ")");
     std::unique_ptr<DbfFile> dbf;
     try {
-        dbf = std::make_unique<DbfFile>(file, isShared ? OpenMode::Shared : OpenMode::Exclusive);
+        dbf = std::make_unique<DbfFile>(file, readOnly   ? OpenMode::ReadOnly
+                                              : isShared ? OpenMode::Shared
+                                                         : OpenMode::Exclusive);
     } catch (const StoreError& e) {
         if (e.kind() != ErrorKind::Exclusive) throw;
         netErr_ = true;
@@ -216,7 +219,7 @@ WorkArea::Order WorkArea::makeOrder(std::unique_ptr<NtxIndex> ix, const std::str
                                                  ": " + e.what());
     }
     if (o.condition.valid() && o.condition.type() != Type::Logic)
-        throw StoreError(ErrorKind::Expression, "La condición FOR de " + path + " no es lógica");
+        throw StoreError(ErrorKind::Damaged, "La condición FOR de " + path + " no es lógica");
     o.index = std::move(ix);
     return o;
 }
@@ -224,6 +227,9 @@ WorkArea::Order WorkArea::makeOrder(std::unique_ptr<NtxIndex> ix, const std::str
 void WorkArea::attachIndex(const std::string& path) {
     flush();
     std::string file = Store::resolve(path, ".ntx");
+    for (const Order& o : orders_)
+        if (o.index->path() == file)
+            throw StoreError(ErrorKind::Usage, "El índice " + file + " ya está abierto en " + this->path());
     auto ix = std::make_unique<NtxIndex>(file, shared());
     Order o = makeOrder(std::move(ix), file);
     // A key whose length differs from the file's would compare wrongly: the file
@@ -267,7 +273,7 @@ void WorkArea::createIndex(const std::string& path, std::string_view key, std::s
         throw StoreError(ErrorKind::Expression, "La clave '" + std::string(key) + "' de " + file +
                                                     " tiene un largo no admitido (" + std::to_string(keySize) + ")");
     }
-    std::uint16_t keyDec = k.type() == Type::Num ? 0 : 0;
+    std::uint16_t keyDec = static_cast<std::uint16_t>(k.keyDecimals());
     std::vector<char> keys;
     std::vector<std::uint32_t> recnos;
     std::uint32_t n = dbf_->recordCount(true);

@@ -39,6 +39,7 @@ public:
     bool shared() const { return dbf_->shared(); }
     bool readOnly() const { return dbf_->mode() == OpenMode::ReadOnly; }
     const std::vector<FieldInfo>& fields() const { return dbf_->fields(); }
+    std::uint32_t recordLength() const { return dbf_->recordLength(); }
     Field field(std::string_view name) const;  // throws NoField naming the table
     std::optional<Field> findField(std::string_view name) const;
     const FieldInfo& info(Field f) const { return dbf_->fields()[static_cast<std::size_t>(f.index)]; }
@@ -202,9 +203,10 @@ public:
     // alias (default: the file's base name), shared or exclusive (default: the
     // exclusive-by-default setting), in a new slot or in the current one. When
     // another workstation's access excludes ours the table is not opened, the
-    // network-error flag is set and nullptr is returned; other failures throw.
+    // network-error flag is set and nullptr is returned; other failures throw. A table
+    // opened read-only is shared and refuses every write.
     WorkArea* use(const std::string& path, std::string_view alias = {}, std::optional<bool> shared = {},
-                  bool newSlot = true);
+                  bool newSlot = true, bool readOnly = false);
     bool netErr() const { return netErr_; }
     void setNetErr(bool v) { netErr_ = v; }
     // Why the last open failed with the network-error flag.

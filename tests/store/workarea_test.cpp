@@ -372,3 +372,52 @@ TEST(StaleIndex, NavigationFollowsTheEntriesAndTheCheckReportsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Orders, NumericKeysKeepTheirDecimals) {
+    TempDir dir;
+    Store::createTable(dir.file("n"), {{"DEBE", Type::Num, 17, 2}});
+    Store s;
+    WorkArea* a = s.use(dir.file("n"), "n", false);
+    for (const char* v : {"10.50", "-3.25", "7"}) {
+        a->appendBlank();
+        a->put("debe", Value(Decimal::of(v)));
+    }
+    a->createIndex(dir.file("n1"), "debe");
+    EXPECT_TRUE(a->seek(Value(Decimal::of("10.5")), false));
+    EXPECT_EQ(a->recno(), 1u);
+    EXPECT_TRUE(a->seek(Value(Decimal(7)), false));
+    EXPECT_EQ(a->recno(), 3u);
+    a->goTop();
+    EXPECT_EQ(a->num("debe"), Decimal::of("-3.25"));  // negative numbers sort first
+    s.closeAll();
+    a = s.use(dir.file("n"), "n", false);
+    a->attachIndex(dir.file("n1"));
+    EXPECT_TRUE(a->seek(Value(Decimal::of("-3.25")), false));
+}
+
+TEST(Orders, TheSameIndexFileIsAttachedOnce) {
+    TempDir dir;
+    testing_support::makeAccounts(dir.file("t"), {{"A", "a"}});
+    Store s;
+    WorkArea* t = s.use(dir.file("t"), "t", false);
+    t->createIndex(dir.file("t1"), "cuenta");
+    EXPECT_THROW(t->attachIndex(dir.file("T1.NTX")), StoreError);
+    EXPECT_EQ(t->orderCount(), 1);
+}
+
+TEST(Orders, AReadOnlyTableRefusesEveryWrite) {
+    TempDir dir;
+    testing_support::makeAccounts(dir.file("t"), {{"A", "a"}});
+    Store s;
+    WorkArea* t = s.use(dir.file("t"), "t", {}, true, true);
+    ASSERT_NE(t, nullptr);
+    EXPECT_TRUE(t->shared());
+    EXPECT_THROW(t->put("cuenta", Value("B")), StoreError);
+    EXPECT_THROW(t->appendBlank(), StoreError);
+    EXPECT_THROW(t->pack(), StoreError);
+    EXPECT_EQ(t->text("cuenta"), "A         ");
+}
+
+}  // namespace
