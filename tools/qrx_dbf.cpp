@@ -172,7 +172,7 @@ Args parseArgs(const std::vector<std::string>& in, const std::vector<OptionSpec>
 // ---------------------------------------------------------------- helpers
 
 WorkArea& openTable(store::Store& s, const std::string& path, bool exclusive) {
-    WorkArea* a = s.use(path, {}, !exclusive);
+    WorkArea* a = s.use(path, {}, !exclusive, true, /*readOnly=*/!exclusive);  // reading needs no write permission
     if (!a) {
         std::string why = s.netErrMessage();
         throw ToolError(why.empty() ? "la tabla " + path + " está en uso por otro programa" : why);
