@@ -2,6 +2,8 @@
 // the screen's handler, navigation through the Browse, the relative scroll bar.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QWheelEvent>
@@ -187,6 +189,23 @@ TEST(BrowseRun, EscapeOnTheBrowseClosesTheScreen) {
     });
     EXPECT_EQ(ui::run(*l.d), 0);
     EXPECT_TRUE(l.keys.empty());
+}
+
+TEST(BrowseRun, ATableThatFailsToReadEndsTheRunWithItsError) {
+    bool broken = false;
+    auto src = std::make_shared<ui::ArraySource>([] { return std::size_t(50); });
+    auto b = std::make_shared<ui::Browse>(src, std::vector<ui::Column>{{"N.º", [src, &broken] {
+        if (broken && src->index() > 3) throw std::runtime_error("error de lectura en zdr_vou.dbf");
+        return store::Value(static_cast<long long>(src->index()));
+    }, ""}});
+    ui::Dialog d("big", "LISTA");
+    d.browse(181, b);
+    qtest::whenModalTitled("LISTA", [&](QWidget* m) {
+        broken = true;
+        qtest::key(static_cast<DialogWindow*>(m)->browseOf(181)->table(), Qt::Key_Down);
+    });
+    EXPECT_THROW(ui::run(d), std::runtime_error);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(BrowseRun, AMillionRowsOpenAtOnce) {

@@ -220,7 +220,13 @@ BrowseView::BrowseView(Browse& browse, bool follow, QWidget* parent)
         for (int i = 0; i < std::abs(rows); ++i) key(rows < 0 ? Key::Up : Key::Down, 0);
     };
     table_->onViewportResized = [this] {
-        if (follow_ && isVisible() && capacity() != browse_.height()) reload();
+        if (!follow_ || !isVisible() || capacity() == browse_.height()) return;
+        try {
+            reload();
+        } catch (...) {
+            if (!onError) throw;
+            onError(std::current_exception());
+        }
     };
 
     // The bar is relative: its steps and pages move the browse, a drag to either end

@@ -4,6 +4,7 @@
 // handed to the owner, which passes them to the dialog.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -77,9 +78,11 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-    // Set by the owner: keys and clicks go through the dialog.
+    // Set by the owner: keys and clicks go through the dialog; a failure to read the
+    // rows when the widget changes size is handed over too (rethrown without it).
     std::function<void(Key, char32_t)> onKey;
     std::function<void(int line)> onClick;
+    std::function<void(std::exception_ptr)> onError;
 
 private:
     void fitColumns();

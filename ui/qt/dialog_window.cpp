@@ -261,6 +261,10 @@ QWidget* DialogWindow::makeWidget(const Control& c, Shown& s, QWidget* parent) {
                 });
                 if (!error_) v->reload();
             };
+            v->onError = [this](std::exception_ptr e) {
+                if (!error_) error_ = e;
+                finish();
+            };
             registerFocus(v->table(), id);
             s.widget = v;
             s.focus = v->table();
@@ -662,15 +666,16 @@ void DialogWindow::act(F&& f) {
     ++depth_;
     try {
         f();
+        if (depth_ == 1) {
+            --depth_;
+            sync();  // reading the rows of a browse may fail too
+            ++depth_;
+        }
     } catch (...) {
         error_ = std::current_exception();
     }
     --depth_;
-    if (error_) {
-        finish();
-        return;
-    }
-    if (depth_ == 0) sync();
+    if (error_) finish();
 }
 
 void DialogWindow::refused() {
@@ -776,8 +781,15 @@ void DialogWindow::closeEvent(QCloseEvent* e) {
 
 void DialogWindow::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    for (auto& [id, s] : shown_)
-        if (auto* v = dynamic_cast<BrowseView*>(s.widget)) v->reload();
+    try {
+        for (auto& [id, s] : shown_)
+            if (auto* v = dynamic_cast<BrowseView*>(s.widget)) v->reload();
+    } catch (...) {
+        if (!live_) throw;
+        if (!error_) error_ = std::current_exception();
+        QTimer::singleShot(0, this, [this] { finish(); });  // exec has not started yet
+        return;
+    }
     if (live_) syncFocus();
 }
 
