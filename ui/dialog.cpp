@@ -1,5 +1,6 @@
 #include "ui/dialog.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "ui/keys.h"
@@ -199,8 +200,8 @@ bool Dialog::take(Control& c) {
         c.value.set(v);
         load(c);
     }
-    if (c.valid && !c.valid()) {
-        if (refusal_.empty()) refusal_ = "Valor no aceptado";
+    refusal_.clear();
+    if (c.valid && !c.valid()) {  // the VALID may have said why through refuse()
         ++revision_;
         return false;
     }
@@ -377,6 +378,39 @@ bool Dialog::key(int browseId, Key k, char32_t ch) {
             default: break;
         }
     }
+    ++revision_;
+    return true;
+}
+
+bool Dialog::advance(bool forward) {
+    std::vector<int> chain;
+    for (const Control& c : controls_)
+        if (c.kind != ControlKind::Label && c.kind != ControlKind::Frame && c.kind != ControlKind::Display)
+            chain.push_back(c.id);
+    if (chain.empty()) return true;
+    if (Control* current = find(focus_)) {
+        keys::setLastEscape(false);
+        if (!take(*current)) return false;
+    }
+    const int n = static_cast<int>(chain.size());
+    int pos = static_cast<int>(std::find(chain.begin(), chain.end(), focus_) - chain.begin());
+    if (pos == n) pos = forward ? -1 : n;
+    for (int k = 1; k <= n; ++k) {
+        int id = chain[static_cast<std::size_t>(((pos + (forward ? k : -k)) % n + n) % n)];
+        if (focusable(*find(id))) {
+            focus_ = id;
+            break;
+        }
+    }
+    ++revision_;
+    return true;
+}
+
+bool Dialog::clickRow(int browseId, int line) {
+    Control& c = at(browseId);
+    if (c.kind != ControlKind::Browse || !c.browse || !moveFocus(c.id)) return false;
+    c.browse->visibleRows();  // places the current row on its line first
+    c.browse->toLine(line);
     ++revision_;
     return true;
 }

@@ -109,8 +109,18 @@ public:
     bool press(int id);
     bool choose(int id, int index);
     bool key(int browseId, Key k, char32_t ch = 0);
+    // Tab / Shift+Tab and Enter in a field: the field is taken, then the focus goes to the
+    // next (or previous) control available once its value is in, in declaration order.
+    // False, with the focus kept, when the field refuses.
+    bool advance(bool forward = true);
+    // A click on a visible row of a browse (0 = the top line); false when the field being
+    // left refuses.
+    bool clickRow(int browseId, int line);
     // The close control or Escape: ends with result 0 unless canClose refuses.
     bool close();
+    // Called from a VALID that refuses, to say why (shown by the backend); a VALID that
+    // refuses without calling it refuses silently.
+    void refuse(std::string text) { refusal_ = std::move(text); }
 
     // ---- state for a backend to show
     const std::vector<Control>& controls() const { return controls_; }

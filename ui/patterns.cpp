@@ -5,10 +5,6 @@
 namespace ui {
 namespace {
 
-void ifSet(const std::function<void()>& f) {
-    if (f) f();
-}
-
 std::shared_ptr<Browse> tableBrowse(store::WorkArea& area, std::vector<Column> columns) {
     return std::make_shared<Browse>(std::make_shared<TableSource>(area), std::move(columns));
 }

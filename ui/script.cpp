@@ -373,6 +373,10 @@ bool ScriptBackend::dialogCommand(Dialog& d, const Command& c) {
         Control* b = d.find(browseId);
         if (verb == "key") {
             std::string k = lower(w[1]);
+            if (k == "tab" || k == "backtab") {
+                d.advance(k == "tab");
+                return true;
+            }
             for (const KeyName& kn : kKeys) {
                 if (k != kn.name) continue;
                 if (kn.key == Key::Escape) {
@@ -405,9 +409,7 @@ bool ScriptBackend::dialogCommand(Dialog& d, const Command& c) {
             fail(c, "forma: row N of ID");
             return false;
         }
-        if (!d.moveFocus(browseId)) return true;
-        b->browse->visibleRows();
-        b->browse->toLine(n - 1);
+        d.clickRow(browseId, n - 1);
         return true;
     }
     if (verb == "snapshot") {

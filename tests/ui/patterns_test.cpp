@@ -37,8 +37,8 @@ protected:
     }
     std::vector<Column> columns() {
         store::Field cuenta = plan->field("cuenta"), nombre = plan->field("nombre"), debe = plan->field("debe01");
-        return {{"Cuenta", [this, cuenta] { return plan->get(cuenta); }},
-                {"Nombre de la Cuenta", [this, nombre] { return plan->get(nombre); }},
+        return {{"Cuenta", [this, cuenta] { return plan->get(cuenta); }, ""},
+                {"Nombre de la Cuenta", [this, nombre] { return plan->get(nombre); }, ""},
                 {"Debe", [this, debe] { return plan->get(debe); }, "@Z 999,999,999.99"}};
     }
     void expectOk() {

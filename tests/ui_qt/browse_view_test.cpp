@@ -232,7 +232,11 @@ TEST(BrowseRun, AMillionRowsOpenAtOnce) {
 TEST(BrowseRun, ClickOnTheBrowseRespectsValid) {
     demo::List l;
     std::string code(4, ' ');
-    l.d->edit(300, "Buscar:", ui::bindText(code, 4)).Row(0).Valid([&] { return code.rfind("xx", 0) != 0; });
+    l.d->edit(300, "Buscar:", ui::bindText(code, 4)).Row(0).Valid([&] {
+        if (code.rfind("xx", 0) != 0) return true;
+        l.d->refuse("Código inválido");
+        return false;
+    });
     l.d->initialFocus(300);
     l.d->start();
     DialogWindow w(*l.d);

@@ -39,6 +39,7 @@ Form::Form() {
     ui::Dialog& f = *d;
     f.edit(173, "Cuenta:", ui::bindText(code, 10), "@!").Row(0).Valid([this] {
         ++validRuns;
+        if (blank(code)) d->refuse("Debe ingresar una Cuenta");
         return !blank(code);
     });
     f.edit(174, "Descripción:", ui::bindText(name, 40)).Row(1).When([this] { return !blank(code); });

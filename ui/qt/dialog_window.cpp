@@ -254,11 +254,9 @@ QWidget* DialogWindow::makeWidget(const Control& c, Shown& s, QWidget* parent) {
                 if (!ok) refused();
             };
             v->onClick = [this, id, v](int line) {
-                act([&] {
-                    if (d_.focused() != id) return;  // the field being left refused
-                    v->browse().visibleRows();
-                    v->browse().toLine(line);
-                });
+                bool ok = true;
+                act([&] { ok = d_.clickRow(id, line); });
+                if (!ok) refused();
                 if (!error_) v->reload();
             };
             v->onError = [this](std::exception_ptr e) {
@@ -507,10 +505,6 @@ void DialogWindow::build() {
         order.push_back({indexOf(focusIds_.value(tabChain_[k])) * 1000 + k, tabChain_[k]});
     std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t k = 1; k < order.size(); ++k) QWidget::setTabOrder(order[k - 1].second, order[k].second);
-    for (const auto& [key, w] : order) {
-        int id = focusIds_.value(w);
-        if (std::find(chain_.begin(), chain_.end(), id) == chain_.end()) chain_.push_back(id);
-    }
 }
 
 // ---------------------------------------------------------------- state
@@ -693,48 +687,10 @@ bool DialogWindow::focusArrived(int id) {
     return ok;
 }
 
-bool DialogWindow::focusableNow(int id) const {
-    const Control* c = d_.find(id);
-    if (!c || !d_.visible(id) || !d_.enabled(id)) return false;
-    switch (c->kind) {
-        case ControlKind::Label:
-        case ControlKind::Frame:
-        case ControlKind::Display: return false;
-        default: return !(c->readOnly && c->kind == ControlKind::Edit);
-    }
-}
-
 void DialogWindow::moveOn(bool forward) {
-    // The field is left towards the next control in the declarations; when the
-    // field's own value disables that one (WHEN), the focus goes on to the next
-    // control available after the change, as if the window had been redrawn first.
-    const int n = static_cast<int>(chain_.size());
-    if (n == 0) return;
-    const int here = d_.focused();
-    int pos = static_cast<int>(std::find(chain_.begin(), chain_.end(), here) - chain_.begin());
-    if (pos == n) pos = forward ? -1 : n;
-    bool stopped = false;
-    act([&] {
-        bool first = true;
-        for (int k = 1; k <= n; ++k) {
-            int id = chain_[static_cast<std::size_t>(((pos + (forward ? k : -k)) % n + n) % n)];
-            if (id == here) continue;
-            if (first) {
-                first = false;
-                if (d_.moveFocus(id)) return;
-                if (!d_.lastRefusal().empty()) {
-                    stopped = true;  // the field refused to be left
-                    return;
-                }
-                continue;  // the field was taken; that control is not available now
-            }
-            if (focusableNow(id)) {
-                d_.focus(id);
-                return;
-            }
-        }
-    });
-    if (stopped) refused();
+    bool ok = true;
+    act([&] { ok = d_.advance(forward); });
+    if (!ok) refused();
 }
 
 void DialogWindow::finish() {

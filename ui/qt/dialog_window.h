@@ -106,7 +106,6 @@ private:
 
     bool focusArrived(int id);  // false: refused, the focus went back
     void moveOn(bool forward);  // Tab, Shift+Tab, Enter in a field
-    bool focusableNow(int id) const;
     void refused();
 
     ui::Dialog& d_;
@@ -115,7 +114,6 @@ private:
     std::map<int, int> optionOwner_;        // radio option -> its group
     QHash<QObject*, int> focusIds_;
     std::vector<QWidget*> tabChain_;
-    std::vector<int> chain_;  // control numbers in Tab order
     QLabel* status_ = nullptr;
     QLabel* heading_ = nullptr;
     unsigned seen_ = 0;
