@@ -10,6 +10,7 @@ QRX_PACKAGES=(
   g++ cmake ninja-build pkg-config
   libgtest-dev
   zlib1g-dev libminizip-dev
+  qt6-base-dev libgl-dev
   # used by the tests as independent readers of what we write
   python3 python3-dbfread unzip
 )
