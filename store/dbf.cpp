@@ -18,6 +18,7 @@ namespace store {
 namespace {
 
 constexpr std::size_t kReadAheadBytes = 64 * 1024;
+constexpr auto kSharedCacheLife = std::chrono::milliseconds(100);
 
 std::uint16_t get16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 std::uint32_t get32(const unsigned char* p) {
@@ -109,6 +110,36 @@ namespace fieldcodec {
 std::string_view readText(const FieldInfo& f, const char* record) { return {record + f.offset, f.length}; }
 
 Decimal readNum(const FieldInfo& f, const char* record) {
+    // The usual field text ("   -1234.50") is read directly; anything unusual goes
+    // through the general parser.
+    const char* p = record + f.offset;
+    const char* end = p + f.length;
+    if (f.length <= 18) {
+        while (p < end && *p == ' ') ++p;
+        bool neg = p < end && *p == '-';
+        if (neg) ++p;
+        std::int64_t units = 0;
+        int scale = 0;
+        bool point = false, digits = false, plain = true;
+        for (; p < end; ++p) {
+            char c = *p;
+            if (c >= '0' && c <= '9') {
+                units = units * 10 + (c - '0');
+                scale += point;
+                digits = true;
+            } else if (c == '.' && !point) {
+                point = true;
+            } else {
+                plain = false;
+                break;
+            }
+        }
+        if (plain) {
+            if (!digits) return Decimal();
+            Decimal d = Decimal::fromUnits(neg ? -units : units, scale);
+            return scale > f.decimals ? d.rounded(f.decimals) : d;
+        }
+    }
     // A value another program could not store ("*****") reads as zero, as in other xBase engines.
     return Decimal::parse(readText(f, record)).value_or(Decimal()).rounded(f.decimals);
 }
@@ -347,6 +378,10 @@ std::uint32_t DbfFile::recordCount(bool refresh) {
 }
 
 void DbfFile::read(std::uint32_t recno, char* buf, bool fresh) {
+    // Others may change a shared table at any moment: what was read ahead serves only
+    // for a short while.
+    if (shared() && cacheCount_ > 0 && std::chrono::steady_clock::now() - cacheTime_ > kSharedCacheLife)
+        cacheCount_ = 0;
     if (!fresh && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
         std::memcpy(buf, cache_.data() + static_cast<std::size_t>(recno - cacheFirst_) * recordLength_, recordLength_);
         return;
@@ -371,6 +406,7 @@ void DbfFile::read(std::uint32_t recno, char* buf, bool fresh) {
     }
     cacheFirst_ = recno;
     cacheCount_ = got;
+    cacheTime_ = std::chrono::steady_clock::now();
     std::memcpy(buf, cache_.data(), recordLength_);
 }
 

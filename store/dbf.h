@@ -1,6 +1,7 @@
 // The dBASE III table file: header, field descriptors and fixed-length records.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -105,6 +106,7 @@ private:
     std::vector<char> cache_;
     std::uint32_t cacheFirst_ = 0;
     std::uint32_t cacheCount_ = 0;
+    std::chrono::steady_clock::time_point cacheTime_;
 };
 
 }  // namespace store

@@ -506,7 +506,12 @@ private:
     }
 
     NodeP call(Type t, std::vector<NodeP> args, Fn fn) {
-        return std::make_shared<CallNode>(t, std::move(args), std::move(fn));
+        // Operations on constants only (SPACE(11), a literal date) are worked out once here.
+        bool constant = !args.empty();
+        for (const NodeP& a : args) constant = constant && std::dynamic_pointer_cast<const Literal>(a) != nullptr;
+        auto node = std::make_shared<CallNode>(t, std::move(args), std::move(fn));
+        if (constant) return std::make_shared<Literal>(node->eval());
+        return node;
     }
 
     int constInt(const NodeP& n, const std::string& fn) {

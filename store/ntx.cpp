@@ -209,7 +209,12 @@ void NtxIndex::build(const std::string& path, const std::string& keyExpr, const 
     std::string tmp = path + ".tmp";
     int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) throw StoreError(ErrorKind::Io, "No se pudo crear el índice " + path + ": " + std::strerror(errno));
-    bool ok = pwriteAll(fd, out.data(), out.size(), 0);
+    // Written in moderate pieces: one huge write leaves the file's cached pages in large
+    // blocks, and every later 1 KB page update then costs several times more.
+    bool ok = true;
+    constexpr std::size_t kChunk = 64 * 1024;
+    for (std::size_t at = 0; ok && at < out.size(); at += kChunk)
+        ok = pwriteAll(fd, out.data() + at, std::min(kChunk, out.size() - at), static_cast<off_t>(at));
     int err = errno;
     ::close(fd);
     if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
@@ -284,6 +289,7 @@ void NtxIndex::refreshIfChanged() {
     if (!preadAll(fd_, h, 2, 2)) damaged("cabecera ilegible");
     if (get16(h) != version_) {
         cache_.clear();
+        cursor_ = {};
         readHeader();
     }
 }
@@ -294,8 +300,6 @@ void NtxIndex::beginUpdate() {
         lock::waitLock(fd_, lock::kBase, 1, lock::Kind::Write);
         try {
             refreshIfChanged();
-            struct stat st;
-            if (::fstat(fd_, &st) == 0) fileEnd_ = static_cast<std::uint32_t>(st.st_size);
         } catch (...) {
             --updateDepth_;
             lock::unlock(fd_, lock::kBase, 1);
@@ -373,6 +377,11 @@ std::uint32_t NtxIndex::allocPage() {
         off = freeHead_;
         freeHead_ = get32(page(off).data());
     } else {
+        if (shared_) {  // another workstation may have grown the file since we looked
+            struct stat st;
+            if (::fstat(fd_, &st) == 0 && static_cast<std::uint32_t>(st.st_size) > fileEnd_)
+                fileEnd_ = static_cast<std::uint32_t>(st.st_size);
+        }
         off = fileEnd_;
         fileEnd_ += kPageSize;
         cache_[off].fill(0);
@@ -437,8 +446,17 @@ int NtxIndex::compareFull(const Page& p, int i, const char* key, std::uint32_t r
 template <class Pred>
 void NtxIndex::search(Pred atOrAfter, IndexPos* firstTrue, bool* haveFirst, IndexPos* lastFalse, bool* haveLast) {
     ReadGuard guard(*this);
+    searchHeld(atOrAfter, firstTrue, haveFirst, lastFalse, haveLast);
+}
+
+// The descent itself, with the read lock already held. Remembers the page and slot of
+// the answer it gives, so that the next step along a leaf needs no descent.
+template <class Pred>
+void NtxIndex::searchHeld(Pred atOrAfter, IndexPos* firstTrue, bool* haveFirst, IndexPos* lastFalse,
+                          bool* haveLast) {
     if (haveFirst) *haveFirst = false;
     if (haveLast) *haveLast = false;
+    Cursor first, last;
     std::uint32_t off = root_;
     for (int depth = 0; off != 0; ++depth) {
         if (depth > 64) damaged("ciclo entre páginas");
@@ -449,16 +467,30 @@ void NtxIndex::search(Pred atOrAfter, IndexPos* firstTrue, bool* haveFirst, Inde
             if (atOrAfter(p, mid)) hi = mid;
             else lo = mid + 1;
         }
+        std::uint32_t down = kid(p, lo);
         if (lo < count(p) && firstTrue) {
             copyEntry(p, lo, *firstTrue);
             *haveFirst = true;
+            first = {down == 0 ? off : 0, lo};
         }
         if (lo > 0 && lastFalse) {
             copyEntry(p, lo - 1, *lastFalse);
             *haveLast = true;
+            last = {down == 0 ? off : 0, lo - 1};
         }
-        off = kid(p, lo);
+        off = down;
     }
+    if (firstTrue) cursor_ = *haveFirst ? first : Cursor{};
+    else if (lastFalse) cursor_ = *haveLast ? last : Cursor{};
+}
+
+// Is the cursor on the entry (key, recno) of a leaf?
+bool NtxIndex::cursorOn(const std::string& key, std::uint32_t recno) {
+    if (cursor_.page == 0) return false;
+    auto it = cache_.find(cursor_.page);
+    if (it == cache_.end()) return false;
+    const Page& p = it->second;
+    return cursor_.index < count(p) && kid(p, 0) == 0 && compareFull(p, cursor_.index, key.data(), recno) == 0;
 }
 
 bool NtxIndex::first(IndexPos& out) {
@@ -497,9 +529,18 @@ bool NtxIndex::next(const IndexPos& from, IndexPos& out) {
     std::string key = from.key;  // out may be from itself
     key.resize(keySize_, ' ');
     const std::uint32_t recno = from.recno;
+    ReadGuard guard(*this);
+    if (cursorOn(key, recno)) {
+        const Page& p = cache_.at(cursor_.page);
+        if (cursor_.index + 1 < count(p)) {
+            copyEntry(p, ++cursor_.index, out);
+            if (comparePos(out, key, recno) <= 0) damaged("claves fuera de orden");
+            return true;
+        }
+    }
     bool have;
-    search([&](const Page& p, int i) { return compareFull(p, i, key.data(), recno) > 0; }, &out, &have, nullptr,
-           nullptr);
+    searchHeld([&](const Page& p, int i) { return compareFull(p, i, key.data(), recno) > 0; }, &out, &have, nullptr,
+               nullptr);
     // In a sound tree the entry found lies after the position; anything else means the
     // pages are out of order, and walking on could go round for ever.
     if (have && comparePos(out, key, recno) <= 0) damaged("claves fuera de orden");
@@ -510,9 +551,15 @@ bool NtxIndex::prev(const IndexPos& from, IndexPos& out) {
     std::string key = from.key;  // out may be from itself
     key.resize(keySize_, ' ');
     const std::uint32_t recno = from.recno;
+    ReadGuard guard(*this);
+    if (cursorOn(key, recno) && cursor_.index > 0) {
+        copyEntry(cache_.at(cursor_.page), --cursor_.index, out);
+        if (comparePos(out, key, recno) >= 0) damaged("claves fuera de orden");
+        return true;
+    }
     bool have;
-    search([&](const Page& p, int i) { return compareFull(p, i, key.data(), recno) >= 0; }, nullptr, nullptr, &out,
-           &have);
+    searchHeld([&](const Page& p, int i) { return compareFull(p, i, key.data(), recno) >= 0; }, nullptr, nullptr,
+               &out, &have);
     if (have && comparePos(out, key, recno) >= 0) damaged("claves fuera de orden");
     return have;
 }
@@ -527,6 +574,7 @@ int NtxIndex::comparePos(const IndexPos& e, const std::string& key, std::uint32_
 
 void NtxIndex::insert(const char* key, std::uint32_t recno) {
     beginUpdate();
+    cursor_ = {};
     try {
         std::vector<Step> path;
         std::uint32_t off = root_;
@@ -600,6 +648,7 @@ void NtxIndex::insert(const char* key, std::uint32_t recno) {
 
 bool NtxIndex::remove(const char* key, std::uint32_t recno) {
     beginUpdate();
+    cursor_ = {};
     bool found = false;
     try {
         std::vector<Step> path;

@@ -97,8 +97,15 @@ private:
     const char* keyAt(const Page& p, int i) const;
     void copyEntry(const Page& p, int i, IndexPos& out) const;
 
+    struct Cursor {
+        std::uint32_t page = 0;  // a leaf page, 0 when there is no cursor
+        int index = 0;
+    };
     template <class Pred>
     void search(Pred atOrAfter, IndexPos* firstTrue, bool* haveFirst, IndexPos* lastFalse, bool* haveLast);
+    template <class Pred>
+    void searchHeld(Pred atOrAfter, IndexPos* firstTrue, bool* haveFirst, IndexPos* lastFalse, bool* haveLast);
+    bool cursorOn(const std::string& key, std::uint32_t recno);
     int compareFull(const Page& p, int i, const char* key, std::uint32_t recno) const;
     int comparePos(const IndexPos& e, const std::string& key, std::uint32_t recno) const;
     void rebalance(std::vector<Step>& path);
@@ -115,6 +122,7 @@ private:
     std::unordered_map<std::uint32_t, Page> cache_;
     std::unordered_set<std::uint32_t> dirty_;
     int updateDepth_ = 0;
+    Cursor cursor_;  // where the last answer came from
     bool headerDirty_ = false;
 };
 

@@ -392,7 +392,7 @@ void WorkArea::setPhantom() {
 }
 
 void WorkArea::load(std::uint32_t recno, bool fresh) {
-    dbf_->read(recno, buf_.data(), fresh || (shared() && !scanning_));
+    dbf_->read(recno, buf_.data(), fresh);
     view_->recno = recno;
     eof_ = false;
 }
@@ -600,7 +600,7 @@ void WorkArea::walkForward(IndexPos e, bool have) {
                 throw StoreError(ErrorKind::Damaged, "El índice " + o.index->path() + " apunta al registro " +
                                                          std::to_string(e.recno) + " que no existe en " + path() +
                                                          "; vuelva a generar los índices");
-            load(e.recno, false);
+            load(e.recno, shared());  // what others wrote last
             if (visible(&e)) {
                 pos_ = e;
                 posValid_ = true;
@@ -623,7 +623,7 @@ void WorkArea::walkBackward(IndexPos e, bool have) {
                 throw StoreError(ErrorKind::Damaged, "El índice " + o.index->path() + " apunta al registro " +
                                                          std::to_string(e.recno) + " que no existe en " + path() +
                                                          "; vuelva a generar los índices");
-            load(e.recno, false);
+            load(e.recno, shared());  // what others wrote last
             if (visible(&e)) {
                 pos_ = e;
                 posValid_ = true;
@@ -635,10 +635,13 @@ void WorkArea::walkBackward(IndexPos e, bool have) {
     setPhantom();
 }
 
-void WorkArea::naturalForward(std::uint32_t from) {
-    std::uint32_t count = dbf_->recordCount(shared() && !scanning_);
+// Sequential steps of a shared table may be served from what was just read ahead;
+// any other move reads what others wrote last.
+void WorkArea::naturalForward(std::uint32_t from, bool sequential) {
+    std::uint32_t count = dbf_->recordCount();
+    if (from > count) count = dbf_->recordCount(true);  // others may have appended since
     for (std::uint32_t r = from; r <= count; ++r) {
-        load(r, false);
+        load(r, shared() && !(sequential || r > from));
         if (visible(nullptr)) return;
         if (r == count && shared()) count = dbf_->recordCount(true);
     }
@@ -647,7 +650,7 @@ void WorkArea::naturalForward(std::uint32_t from) {
 
 bool WorkArea::naturalBackward(std::uint32_t from) {
     for (std::uint32_t r = from; r >= 1; --r) {
-        load(r, false);
+        load(r, shared());
         if (visible(nullptr)) return true;
     }
     return false;
@@ -656,7 +659,7 @@ bool WorkArea::naturalBackward(std::uint32_t from) {
 void WorkArea::goTop() {
     flush();
     if (order_ == 0) {
-        naturalForward(1);
+        naturalForward(1, false);
     } else {
         Order& o = orders_[static_cast<std::size_t>(order_ - 1)];
         IndexPos e;
@@ -683,7 +686,7 @@ void WorkArea::goBottom() {
 void WorkArea::stepForward() {
     if (eof_) return;
     if (order_ == 0) {
-        naturalForward(view_->recno + 1);
+        naturalForward(view_->recno + 1, true);
         return;
     }
     Order& o = orders_[static_cast<std::size_t>(order_ - 1)];
@@ -780,7 +783,7 @@ void WorkArea::positionByKey(const std::string& key, bool soft) {
                 throw StoreError(ErrorKind::Damaged, "El índice " + o.index->path() + " apunta al registro " +
                                                          std::to_string(e.recno) + " que no existe en " + path() +
                                                          "; vuelva a generar los índices");
-            load(e.recno, false);
+            load(e.recno, shared());  // what others wrote last
             if (visible(&e)) {
                 found_ = match;
                 pos_ = e;
@@ -863,12 +866,6 @@ void WorkArea::forEach(const std::function<void()>& action, std::string_view con
 }
 
 void WorkArea::forEach(const std::function<void()>& action, const std::function<bool()>& condition) {
-    struct Scan {
-        bool& flag;
-        bool saved;
-        ~Scan() { flag = saved; }
-    } scan{scanning_, scanning_};
-    scanning_ = true;
     for (goTop(); !eof_; skip(1))
         if (!condition || condition()) action();
 }
@@ -931,7 +928,6 @@ void WorkArea::appendFrom(const std::string& path, std::string_view condition) {
         if (t && info(*t).type == f.type) pairs.push_back({&f, *t});
     }
     std::uint32_t n = src->dbf_->recordCount();
-    src->scanning_ = true;
     for (std::uint32_t r = 1; r <= n; ++r) {
         src->load(r, false);
         if (settings().deletedHidden && src->deleted()) continue;

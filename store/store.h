@@ -156,7 +156,7 @@ private:
     void afterMove();
     void walkForward(IndexPos e, bool have);
     void walkBackward(IndexPos e, bool have);
-    void naturalForward(std::uint32_t from);
+    void naturalForward(std::uint32_t from, bool sequential);
     bool naturalBackward(std::uint32_t from);
     void stepForward();
     void stepBackward();
@@ -177,7 +177,6 @@ private:
     IndexPos pos_;
     bool posValid_ = false;
     bool eof_ = true, bof_ = false, found_ = false;
-    bool scanning_ = false;  // a visit may read records ahead in blocks
     std::optional<std::string> scopeTop_, scopeBottom_;
     std::function<bool()> filter_;
     std::vector<Relation> relations_;

@@ -117,7 +117,9 @@ TEST_F(ExprOverTable, MalformedExpressionsNameTheExpressionAndTable) {
         } catch (const StoreError& e) {
             EXPECT_EQ(e.kind(), ErrorKind::Expression) << text;
             EXPECT_NE(std::string(e.what()).find(dir.file("t.dbf")), std::string::npos) << e.what();
-            if (*text) EXPECT_NE(std::string(e.what()).find(text), std::string::npos) << e.what();
+            if (*text) {
+                EXPECT_NE(std::string(e.what()).find(text), std::string::npos) << e.what();
+            }
         }
     }
 }
