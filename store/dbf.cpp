@@ -1,6 +1,7 @@
 #include "store/dbf.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -275,6 +276,7 @@ DbfFile::DbfFile(const std::string& path, OpenMode mode) : path_(path), mode_(mo
 }
 
 DbfFile::~DbfFile() {
+    unmap();
     if (fd_ >= 0) {
         if (modified_ && mode_ != OpenMode::ReadOnly) touchDate();
         ::close(fd_);  // closing releases every lock held through this file
@@ -410,6 +412,31 @@ void DbfFile::read(std::uint32_t recno, char* buf, bool fresh) {
     std::memcpy(buf, cache_.data(), recordLength_);
 }
 
+void DbfFile::unmap() {
+    if (map_) ::munmap(const_cast<char*>(map_), mapLength_);
+    map_ = nullptr;
+    mapLength_ = 0;
+}
+
+const char* DbfFile::peek(std::uint32_t recno) {
+    if (recno == 0 || mapFailed_) return nullptr;
+    std::size_t end = headerLength_ + static_cast<std::size_t>(recno) * recordLength_;
+    if (end > mapLength_) {
+        // the file grew (our appends or another workstation's): map it again
+        struct stat st;
+        if (::fstat(fd_, &st) != 0 || static_cast<std::size_t>(st.st_size) < end) return nullptr;
+        unmap();
+        void* m = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd_, 0);
+        if (m == MAP_FAILED) {
+            mapFailed_ = true;
+            return nullptr;
+        }
+        map_ = static_cast<const char*>(m);
+        mapLength_ = static_cast<std::size_t>(st.st_size);
+    }
+    return map_ + headerLength_ + static_cast<std::size_t>(recno - 1) * recordLength_;
+}
+
 void DbfFile::write(std::uint32_t recno, const char* buf) {
     off_t at = static_cast<off_t>(headerLength_) + static_cast<off_t>(recno - 1) * recordLength_;
     if (!writeAll(fd_, buf, recordLength_, at)) ioError("No se pudo grabar en");
@@ -467,6 +494,7 @@ std::uint32_t DbfFile::append(const char* buf) {
 }
 
 void DbfFile::truncate(std::uint32_t n) {
+    unmap();  // what lay past the new end must not be read through the map
     off_t end = static_cast<off_t>(headerLength_) + static_cast<off_t>(n) * recordLength_;
     char eof = 0x1A;
     if (!writeAll(fd_, &eof, 1, end) || ::ftruncate(fd_, end + 1) != 0) ioError("No se pudo recortar");

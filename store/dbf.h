@@ -71,6 +71,10 @@ public:
     // Reads record recno (1-based) into buf (recordLength bytes). Sequential reads
     // are served from a read-ahead block; `fresh` bypasses it.
     void read(std::uint32_t recno, char* buf, bool fresh = false);
+    // The record as the file holds it now, read in place through a memory map; nullptr
+    // when the record is not in the file or the file cannot be mapped (read() then serves).
+    // The pointer stays good until the next peek() or truncate().
+    const char* peek(std::uint32_t recno);
     void write(std::uint32_t recno, const char* buf);
     // Appends a record under the header lock and returns its number; 0 when the
     // header lock could not be had (another workstation is appending).
@@ -107,6 +111,11 @@ private:
     std::uint32_t cacheFirst_ = 0;
     std::uint32_t cacheCount_ = 0;
     std::chrono::steady_clock::time_point cacheTime_;
+
+    void unmap();
+    const char* map_ = nullptr;
+    std::size_t mapLength_ = 0;
+    bool mapFailed_ = false;
 };
 
 }  // namespace store

@@ -171,7 +171,7 @@ void Store::createTable(const std::string& path, const std::vector<FieldDef>& fi
 WorkArea::WorkArea(Store& store, std::unique_ptr<DbfFile> dbf, std::string alias)
     : store_(store), dbf_(std::move(dbf)), alias_(std::move(alias)), view_(std::make_shared<RecordView>()) {
     buf_.assign(dbf_->blankRecord().begin(), dbf_->blankRecord().end());
-    view_->data = buf_.data();
+    rec_ = view_->data = buf_.data();
     setPhantom();
 }
 
@@ -387,12 +387,19 @@ void WorkArea::setPhantom() {
     posValid_ = false;
     std::uint32_t n = dbf_->recordCount();
     std::memcpy(buf_.data(), dbf_->blankRecord().data(), buf_.size());
+    rec_ = view_->data = buf_.data();
     view_->recno = n + 1;
     eof_ = true;
 }
 
 void WorkArea::load(std::uint32_t recno, bool fresh) {
-    dbf_->read(recno, buf_.data(), fresh);
+    const char* in = fresh ? nullptr : dbf_->peek(recno);
+    if (in) {
+        rec_ = view_->data = in;
+    } else {
+        dbf_->read(recno, buf_.data(), fresh);
+        rec_ = view_->data = buf_.data();
+    }
     view_->recno = recno;
     eof_ = false;
 }
@@ -402,7 +409,15 @@ std::uint32_t WorkArea::recCount() {
     return dbf_->recordCount(true);
 }
 
-Value WorkArea::get(Field f) const { return fieldcodec::read(info(f), buf_.data()); }
+Value WorkArea::get(Field f) const { return fieldcodec::read(info(f), rec_); }
+
+char* WorkArea::writable() {
+    if (rec_ != buf_.data()) {
+        std::memcpy(buf_.data(), rec_, buf_.size());
+        rec_ = view_->data = buf_.data();
+    }
+    return buf_.data();
+}
 
 bool WorkArea::isLocked() const {
     if (!shared()) return true;
@@ -438,21 +453,21 @@ void WorkArea::captureOldKeys() {
 void WorkArea::put(Field f, const Value& v) {
     requireLock();
     captureOldKeys();
-    fieldcodec::write(info(f), buf_.data(), v, path());  // throws before changing anything
+    fieldcodec::write(info(f), writable(), v, path());  // throws before changing anything
     dirty_ = true;
 }
 
 void WorkArea::markDeleted() {
     requireLock();
     captureOldKeys();
-    buf_[0] = '*';
+    writable()[0] = '*';
     dirty_ = true;
 }
 
 void WorkArea::recall() {
     requireLock();
     captureOldKeys();
-    buf_[0] = ' ';
+    writable()[0] = ' ';
     dirty_ = true;
 }
 
@@ -502,6 +517,7 @@ bool WorkArea::appendBlank() {
         if (dbf_->lockRecord(n)) lockedRecords_.push_back(n);
     }
     std::memcpy(buf_.data(), dbf_->blankRecord().data(), buf_.size());
+    rec_ = view_->data = buf_.data();
     view_->recno = n;
     eof_ = bof_ = false;
     oldKeys_.assign(orders_.size(), std::string());
@@ -568,7 +584,7 @@ bool WorkArea::inScope(const std::string& key) const {
 
 // Is the loaded record visible (deleted records hidden, filter)?
 bool WorkArea::visible(const IndexPos*) {
-    if (settings().deletedHidden && buf_[0] == '*') return false;
+    if (settings().deletedHidden && rec_[0] == '*') return false;
     if (filter_ && !filter_()) return false;
     return true;
 }
@@ -896,6 +912,7 @@ void WorkArea::pack() {
         if (w != r) dbf_->write(w, rec.data());
     }
     dbf_->truncate(w);
+    setPhantom();
     rebuildOrders();
     goTop();
 }
@@ -904,6 +921,7 @@ void WorkArea::zap() {
     requireExclusive("Vaciar");
     flush();
     dbf_->truncate(0);
+    setPhantom();
     rebuildOrders();
     goTop();
 }
@@ -936,7 +954,7 @@ void WorkArea::appendFrom(const std::string& path, std::string_view condition) {
             throw StoreError(ErrorKind::Io, "No se pudo agregar registros a " + this->path() +
                                                 ": otra estación la está actualizando");
         for (const Pair& p : pairs) {
-            const char* s = src->buf_.data();
+            const char* s = src->rec_;
             if (p.from->type == Type::Char) fieldcodec::writeText(info(p.to), buf_.data(), fieldcodec::readText(*p.from, s));
             else fieldcodec::write(info(p.to), buf_.data(), fieldcodec::read(*p.from, s), this->path());
         }

@@ -90,15 +90,15 @@ public:
     // ---- data of the current record (the phantom record at end of file reads empty)
     Value get(Field f) const;
     Value get(std::string_view name) const { return get(field(name)); }
-    std::string_view text(Field f) const { return fieldcodec::readText(info(f), buf_.data()); }
+    std::string_view text(Field f) const { return fieldcodec::readText(info(f), rec_); }
     std::string text(std::string_view name) const { return std::string(text(field(name))); }
-    Decimal num(Field f) const { return fieldcodec::readNum(info(f), buf_.data()); }
+    Decimal num(Field f) const { return fieldcodec::readNum(info(f), rec_); }
     Decimal num(std::string_view name) const { return num(field(name)); }
-    Date date(Field f) const { return fieldcodec::readDate(info(f), buf_.data()); }
+    Date date(Field f) const { return fieldcodec::readDate(info(f), rec_); }
     Date date(std::string_view name) const { return date(field(name)); }
-    bool logic(Field f) const { return fieldcodec::readLogic(info(f), buf_.data()); }
+    bool logic(Field f) const { return fieldcodec::readLogic(info(f), rec_); }
     bool logic(std::string_view name) const { return logic(field(name)); }
-    bool deleted() const { return buf_[0] == '*'; }
+    bool deleted() const { return rec_[0] == '*'; }
 
     // Writes need the record or file lock when the table is shared (LockRequired otherwise).
     void put(Field f, const Value& v);
@@ -168,7 +168,9 @@ private:
     Store& store_;
     std::unique_ptr<DbfFile> dbf_;
     std::string alias_;
-    std::vector<char> buf_;
+    std::vector<char> buf_;        // the record when it is written, or read by copy
+    const char* rec_ = nullptr;    // the current record: buf_, or the table's bytes in place
+    char* writable();
     std::shared_ptr<RecordView> view_;
     std::vector<Order> orders_;
     int order_ = 0;

@@ -138,12 +138,45 @@ TEST(Render, ScriptSnapshotOfAMasterScreen) {
         script->add({"expect dialog Archivos", "key Down", "key Down", "snapshot " + png("master"),
                      "expect row 3 of 181 \"104101|BANCO DE CRÉDITO|3,750.50\"", "press 240"});
         ui::runMasterScreen(m);
+
+        // the other shared patterns over the same table
+        plan->createIndex(dir + "/plan1", "cuenta");
+        ui::Picker picker;
+        picker.area = plan;
+        picker.columns = m.columns;
+        picker.take = [] {};
+        script->add({"expect caption \"Selecion de Registros\"", "search \"42\"", "snapshot " + png("picker"),
+                     "expect current 181 \"42|PROVEEDORES|6,250.50\"", "key Enter"});
+        ui::runPicker(picker);
+
+        int currency = 1, ma = 2;
+        ui::Dialog sel("SELEIMP8", "SELECCION DE IMPRESION");
+        ui::addCurrency(sel, 173, 173, 177, currency);
+        ui::addPeriod(sel, 179, 179, 180, ma);
+        ui::addAcceptCancel(sel, [] {});
+        script->add({"snapshot " + png("selection"), "press 176"});
+        ui::run(sel);
+
+        store::Decimal total = store::Decimal::of("45050");
+        ui::Consultation c;
+        c.title = "BALANCE DE COMPROBACION";
+        c.label = "TOTALES";
+        c.area = plan;
+        c.columns = m.columns;
+        c.totals = {{173, ui::bindNum(total, 17, 2), "@Z 9999,999,999.99"}};
+        c.print = [] {};
+        script->add({"expect 173 holds \"45,050.00\"", "snapshot " + png("consultation-pattern"), "press 240"});
+        ui::runConsultation(st, c);
+
         script->finish();
         for (const auto& f : script->failures()) ADD_FAILURE() << f;
         ui::install(std::shared_ptr<ui::Backend>(&qtest::backend(), [](ui::Backend*) {}));
         st.closeAll();
     }
     expectPlausible(png("master"), 400, 250);
+    expectPlausible(png("picker"), 300, 150);
+    expectPlausible(png("selection"), 150, 80);
+    expectPlausible(png("consultation-pattern"), 400, 250);
     std::filesystem::remove_all(dir);
 }
 
