@@ -13,26 +13,16 @@
 #include <thread>
 
 #include "store/error.h"
+#include "store/fileio.h"
 #include "store/lock.h"
 
 namespace store {
+using namespace fileio;
 namespace {
 
 constexpr std::size_t kReadAheadBytes = 64 * 1024;
 constexpr auto kSharedCacheLife = std::chrono::milliseconds(100);
 
-std::uint16_t get16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t get32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-void put16(unsigned char* p, std::uint32_t v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-}
-void put32(unsigned char* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 
 void stampToday(unsigned char* p) {
     std::time_t t = std::time(nullptr);
@@ -50,35 +40,7 @@ std::string upper(std::string_view s) {
     return r;
 }
 
-bool writeAll(int fd, const void* data, std::size_t n, off_t at) {
-    const char* p = static_cast<const char*>(data);
-    while (n > 0) {
-        ssize_t w = ::pwrite(fd, p, n, at);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
-        at += w;
-    }
-    return true;
-}
 
-ssize_t readAll(int fd, void* data, std::size_t n, off_t at) {
-    char* p = static_cast<char*>(data);
-    std::size_t done = 0;
-    while (done < n) {
-        ssize_t r = ::pread(fd, p + done, n - done, at + static_cast<off_t>(done));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (r == 0) break;
-        done += static_cast<std::size_t>(r);
-    }
-    return static_cast<ssize_t>(done);
-}
 
 std::string validName(const FieldDef& f) {
     if (f.name.empty() || f.name.size() > 10) return "el nombre debe tener de 1 a 10 caracteres";

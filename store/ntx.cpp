@@ -10,23 +10,13 @@
 #include <numeric>
 
 #include "store/error.h"
+#include "store/fileio.h"
 #include "store/lock.h"
 
 namespace store {
+using namespace fileio;
 namespace {
 
-std::uint16_t get16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t get32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-void put16(unsigned char* p, std::uint32_t v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-}
-void put32(unsigned char* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 
 std::uint16_t maxKeysFor(std::uint16_t keySize) {
     int m = static_cast<int>((NtxIndex::kPageSize - 2) / (keySize + 10u)) - 1;
@@ -34,33 +24,7 @@ std::uint16_t maxKeysFor(std::uint16_t keySize) {
     return static_cast<std::uint16_t>(m);
 }
 
-bool pwriteAll(int fd, const void* data, std::size_t n, off_t at) {
-    const char* p = static_cast<const char*>(data);
-    while (n > 0) {
-        ssize_t w = ::pwrite(fd, p, n, at);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
-        at += w;
-    }
-    return true;
-}
 
-bool preadAll(int fd, void* data, std::size_t n, off_t at) {
-    char* p = static_cast<char*>(data);
-    while (n > 0) {
-        ssize_t r = ::pread(fd, p, n, at);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        p += r;
-        n -= static_cast<std::size_t>(r);
-        at += r;
-    }
-    return true;
-}
 
 void fillHeader(unsigned char* h, const std::string& keyExpr, const std::string& forExpr, std::uint16_t version,
                 std::uint32_t root, std::uint32_t freeHead, std::uint16_t keySize, std::uint16_t keyDec,
@@ -214,7 +178,7 @@ void NtxIndex::build(const std::string& path, const std::string& keyExpr, const 
     bool ok = true;
     constexpr std::size_t kChunk = 64 * 1024;
     for (std::size_t at = 0; ok && at < out.size(); at += kChunk)
-        ok = pwriteAll(fd, out.data() + at, std::min(kChunk, out.size() - at), static_cast<off_t>(at));
+        ok = writeAll(fd, out.data() + at, std::min(kChunk, out.size() - at), static_cast<off_t>(at));
     int err = errno;
     ::close(fd);
     if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
@@ -255,7 +219,7 @@ void NtxIndex::damaged(const std::string& what) const {
 
 void NtxIndex::readHeader() {
     unsigned char h[kPageSize];
-    if (!preadAll(fd_, h, kPageSize, 0)) damaged("cabecera incompleta");
+    if (!readExactly(fd_, h, kPageSize, 0)) damaged("cabecera incompleta");
     std::uint16_t sig = get16(h);
     if (sig != 0x0006 && sig != 0x0007 && sig != 0x0003 && sig != 0x0004) damaged("firma desconocida");
     version_ = get16(h + 2);
@@ -286,7 +250,7 @@ void NtxIndex::readHeader() {
 
 void NtxIndex::refreshIfChanged() {
     unsigned char h[2];
-    if (!preadAll(fd_, h, 2, 2)) damaged("cabecera ilegible");
+    if (!readExactly(fd_, h, 2, 2)) damaged("cabecera ilegible");
     if (get16(h) != version_) {
         cache_.clear();
         cursor_ = {};
@@ -319,9 +283,20 @@ void NtxIndex::endUpdate() {
     if (shared_) lock::unlock(fd_, lock::kBase, 1);
 }
 
+// After a failed change the cached pages may be half changed: drop them, release the
+// lock and read the header again, so that the next reader sees the file as it is.
+void NtxIndex::abandonUpdate() {
+    cache_.clear();
+    dirty_.clear();
+    cursor_ = {};
+    --updateDepth_;
+    if (updateDepth_ == 0 && shared_) lock::unlock(fd_, lock::kBase, 1);
+    readHeader();
+}
+
 void NtxIndex::writeBack() {
     for (std::uint32_t off : dirty_) {
-        if (!pwriteAll(fd_, cache_.at(off).data(), kPageSize, off))
+        if (!writeAll(fd_, cache_.at(off).data(), kPageSize, off))
             throw StoreError(ErrorKind::Io, "No se pudo grabar el índice " + path_ + ": " + std::strerror(errno));
     }
     bool any = !dirty_.empty() || headerDirty_;
@@ -332,7 +307,7 @@ void NtxIndex::writeBack() {
     put16(h, version_);
     put32(h + 2, root_);
     put32(h + 6, freeHead_);
-    if (!pwriteAll(fd_, h, sizeof h, 2))
+    if (!writeAll(fd_, h, sizeof h, 2))
         throw StoreError(ErrorKind::Io, "No se pudo grabar el índice " + path_ + ": " + std::strerror(errno));
     headerDirty_ = false;
 }
@@ -344,7 +319,7 @@ const NtxIndex::Page& NtxIndex::page(std::uint32_t off) {
     if (it != cache_.end()) return it->second;
     if (off == 0 || off % kPageSize || off + kPageSize > fileEnd_) damaged("referencia a página " + std::to_string(off));
     Page p;
-    if (!preadAll(fd_, p.data(), kPageSize, off)) damaged("página " + std::to_string(off) + " ilegible");
+    if (!readExactly(fd_, p.data(), kPageSize, off)) damaged("página " + std::to_string(off) + " ilegible");
     int n = get16(p.data());
     if (n > maxKeys_) damaged("página " + std::to_string(off) + " con demasiadas claves");
     for (int i = 0; i <= n; ++i) {
@@ -636,11 +611,7 @@ void NtxIndex::insert(const char* key, std::uint32_t recno) {
             }
         }
     } catch (...) {
-        cache_.clear();
-        dirty_.clear();
-        --updateDepth_;
-        if (updateDepth_ == 0 && shared_) lock::unlock(fd_, lock::kBase, 1);
-        readHeader();
+        abandonUpdate();
         throw;
     }
     endUpdate();
@@ -704,11 +675,7 @@ bool NtxIndex::remove(const char* key, std::uint32_t recno) {
             rebalance(path);
         }
     } catch (...) {
-        cache_.clear();
-        dirty_.clear();
-        --updateDepth_;
-        if (updateDepth_ == 0 && shared_) lock::unlock(fd_, lock::kBase, 1);
-        readHeader();
+        abandonUpdate();
         throw;
     }
     endUpdate();

@@ -110,6 +110,7 @@ private:
     int comparePos(const IndexPos& e, const std::string& key, std::uint32_t recno) const;
     void rebalance(std::vector<Step>& path);
     void writeBack();
+    void abandonUpdate();
     [[noreturn]] void damaged(const std::string& what) const;
 
     std::string path_;

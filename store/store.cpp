@@ -604,51 +604,35 @@ void WorkArea::afterMove() {
     }
 }
 
-// From entry e (when have) onward in index order: the first visible record in scope.
-void WorkArea::walkForward(IndexPos e, bool have) {
+// From entry e (when have) on, forward or backward in index order: the first visible
+// record in scope; end of file when there is none.
+void WorkArea::walk(IndexPos e, bool have, bool forward) {
     Order& o = orders_[static_cast<std::size_t>(order_ - 1)];
-    std::uint32_t count = dbf_->recordCount();
+    const bool bounded = forward ? scopeBottom_.has_value() : scopeTop_.has_value();
     while (have) {
-        if (scopeBottom_ && !inScope(e.key)) break;
-        if (inScope(e.key)) {
-            if (e.recno > count) count = dbf_->recordCount(true);
-            if (e.recno == 0 || e.recno > count)
-                throw StoreError(ErrorKind::Damaged, "El índice " + o.index->path() + " apunta al registro " +
-                                                         std::to_string(e.recno) + " que no existe en " + path() +
-                                                         "; vuelva a generar los índices");
-            load(e.recno, shared());  // what others wrote last
-            if (visible(&e)) {
-                pos_ = e;
-                posValid_ = true;
-                return;
-            }
+        if (!inScope(e.key)) {
+            if (bounded) break;  // past the scope in the direction of the walk
+        } else if (takeEntry(o, e)) {
+            return;
         }
-        have = o.index->next(e, e);
+        have = forward ? o.index->next(e, e) : o.index->prev(e, e);
     }
     setPhantom();
 }
 
-void WorkArea::walkBackward(IndexPos e, bool have) {
-    Order& o = orders_[static_cast<std::size_t>(order_ - 1)];
+// Loads the record of an index entry; true when it is visible (the pointer then stands on it).
+bool WorkArea::takeEntry(const Order& o, const IndexPos& e) {
     std::uint32_t count = dbf_->recordCount();
-    while (have) {
-        if (scopeTop_ && !inScope(e.key)) break;
-        if (inScope(e.key)) {
-            if (e.recno > count) count = dbf_->recordCount(true);
-            if (e.recno == 0 || e.recno > count)
-                throw StoreError(ErrorKind::Damaged, "El índice " + o.index->path() + " apunta al registro " +
-                                                         std::to_string(e.recno) + " que no existe en " + path() +
-                                                         "; vuelva a generar los índices");
-            load(e.recno, shared());  // what others wrote last
-            if (visible(&e)) {
-                pos_ = e;
-                posValid_ = true;
-                return;
-            }
-        }
-        have = o.index->prev(e, e);
-    }
-    setPhantom();
+    if (e.recno > count) count = dbf_->recordCount(true);  // appended meanwhile?
+    if (e.recno == 0 || e.recno > count)
+        throw StoreError(ErrorKind::Damaged, "El índice " + o.index->path() + " apunta al registro " +
+                                                 std::to_string(e.recno) + " que no existe en " + path() +
+                                                 "; vuelva a generar los índices");
+    load(e.recno, shared());  // what others wrote last
+    if (!visible(&e)) return false;
+    pos_ = e;
+    posValid_ = true;
+    return true;
 }
 
 // Sequential steps of a shared table may be served from what was just read ahead;
@@ -680,7 +664,7 @@ void WorkArea::goTop() {
         Order& o = orders_[static_cast<std::size_t>(order_ - 1)];
         IndexPos e;
         bool have = scopeTop_ ? o.index->seekPrefix(scopeTop_->data(), scopeTop_->size(), false, e) : o.index->first(e);
-        walkForward(e, have);
+        walk(e, have, true);
     }
     afterMove();
 }
@@ -694,7 +678,7 @@ void WorkArea::goBottom() {
         IndexPos e;
         bool have = scopeBottom_ ? o.index->lastAtOrBefore(scopeBottom_->data(), scopeBottom_->size(), e)
                                  : o.index->last(e);
-        walkBackward(e, have);
+        walk(e, have, false);
     }
     afterMove();
 }
@@ -709,7 +693,7 @@ void WorkArea::stepForward() {
     IndexPos from = posValid_ && pos_.recno == view_->recno ? pos_ : IndexPos{keyOf(o), view_->recno};
     IndexPos e;
     bool have = o.index->next(from, e);
-    walkForward(e, have);
+    walk(e, have, true);
 }
 
 void WorkArea::stepBackward() {
@@ -725,7 +709,7 @@ void WorkArea::stepBackward() {
             IndexPos e;
             bool have = scopeBottom_ ? o.index->lastAtOrBefore(scopeBottom_->data(), scopeBottom_->size(), e)
                                      : o.index->last(e);
-            walkBackward(e, have);
+            walk(e, have, false);
             if (eof_) bof_ = true;
         }
         return;
@@ -739,7 +723,7 @@ void WorkArea::stepBackward() {
         IndexPos from = posValid_ && pos_.recno == here ? pos_ : IndexPos{keyOf(o), here};
         IndexPos e;
         bool have = o.index->prev(from, e);
-        walkBackward(e, have);
+        walk(e, have, false);
         moved = !eof_;
     }
     if (!moved) {
@@ -785,27 +769,17 @@ void WorkArea::positionByKey(const std::string& key, bool soft) {
     std::size_t len = std::min<std::size_t>(key.size(), o.index->keySize());
     IndexPos e;
     bool have = o.index->seekPrefix(key.data(), len, false, e);
-    std::uint32_t count = dbf_->recordCount();
     found_ = false;
     while (have) {
         bool match = std::memcmp(e.key.data(), key.data(), len) == 0;
         if (!match && !soft) break;
-        if (scopeBottom_ && !inScope(e.key) && std::memcmp(e.key.data(), scopeBottom_->data(),
-                                                           std::min(e.key.size(), scopeBottom_->size())) > 0)
-            break;
-        if (inScope(e.key)) {
-            if (e.recno > count) count = dbf_->recordCount(true);
-            if (e.recno == 0 || e.recno > count)
-                throw StoreError(ErrorKind::Damaged, "El índice " + o.index->path() + " apunta al registro " +
-                                                         std::to_string(e.recno) + " que no existe en " + path() +
-                                                         "; vuelva a generar los índices");
-            load(e.recno, shared());  // what others wrote last
-            if (visible(&e)) {
-                found_ = match;
-                pos_ = e;
-                posValid_ = true;
-                return;
-            }
+        if (!inScope(e.key)) {
+            if (scopeBottom_ && std::memcmp(e.key.data(), scopeBottom_->data(),
+                                            std::min(e.key.size(), scopeBottom_->size())) > 0)
+                break;  // past the bottom scope
+        } else if (takeEntry(o, e)) {
+            found_ = match;
+            return;
         }
         have = o.index->next(e, e);
     }

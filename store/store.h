@@ -154,8 +154,8 @@ private:
     bool visible(const IndexPos* pos);
     bool inScope(const std::string& key) const;
     void afterMove();
-    void walkForward(IndexPos e, bool have);
-    void walkBackward(IndexPos e, bool have);
+    void walk(IndexPos e, bool have, bool forward);
+    bool takeEntry(const Order& o, const IndexPos& e);
     void naturalForward(std::uint32_t from, bool sequential);
     bool naturalBackward(std::uint32_t from);
     void stepForward();
