@@ -669,17 +669,22 @@ void WorkArea::goTop() {
     afterMove();
 }
 
-void WorkArea::goBottom() {
-    flush();
+// The last visible record (end of file when there is none), without the relations.
+void WorkArea::toBottom() {
     if (order_ == 0) {
         if (!naturalBackward(dbf_->recordCount(true))) setPhantom();
-    } else {
-        Order& o = orders_[static_cast<std::size_t>(order_ - 1)];
-        IndexPos e;
-        bool have = scopeBottom_ ? o.index->lastAtOrBefore(scopeBottom_->data(), scopeBottom_->size(), e)
-                                 : o.index->last(e);
-        walk(e, have, false);
+        return;
     }
+    Order& o = orders_[static_cast<std::size_t>(order_ - 1)];
+    IndexPos e;
+    bool have = scopeBottom_ ? o.index->lastAtOrBefore(scopeBottom_->data(), scopeBottom_->size(), e)
+                             : o.index->last(e);
+    walk(e, have, false);
+}
+
+void WorkArea::goBottom() {
+    flush();
+    toBottom();
     afterMove();
 }
 
@@ -699,19 +704,8 @@ void WorkArea::stepForward() {
 void WorkArea::stepBackward() {
     if (eof_) {
         // from the phantom record back to the last visible record
-        if (order_ == 0) {
-            if (!naturalBackward(dbf_->recordCount(true))) {
-                setPhantom();
-                bof_ = true;
-            }
-        } else {
-            Order& o = orders_[static_cast<std::size_t>(order_ - 1)];
-            IndexPos e;
-            bool have = scopeBottom_ ? o.index->lastAtOrBefore(scopeBottom_->data(), scopeBottom_->size(), e)
-                                     : o.index->last(e);
-            walk(e, have, false);
-            if (eof_) bof_ = true;
-        }
+        toBottom();
+        if (eof_) bof_ = true;
         return;
     }
     std::uint32_t here = view_->recno;

@@ -158,6 +158,7 @@ private:
     bool takeEntry(const Order& o, const IndexPos& e);
     void naturalForward(std::uint32_t from, bool sequential);
     bool naturalBackward(std::uint32_t from);
+    void toBottom();
     void stepForward();
     void stepBackward();
     void requireExclusive(const char* what) const;

@@ -134,11 +134,8 @@ const Control* Dialog::find(int id) const {
 }
 
 Control* Dialog::owner(int optionId) {
-    for (Control& c : controls_)
-        if (c.kind == ControlKind::Radio)
-            for (const RadioOption& o : c.options)
-                if (o.id == optionId) return &c;
-    return nullptr;
+    const Control* group = nullptr;
+    return option(optionId, &group) ? const_cast<Control*>(group) : nullptr;
 }
 
 Control& Dialog::at(int id) {
@@ -424,32 +421,35 @@ bool Dialog::close() {
 
 // ---------------------------------------------------------------- state
 
-bool Dialog::enabled(int id) const {
-    if (const State* s = stateOf(id)) return s->enabled;
+const RadioOption* Dialog::option(int id, const Control** group) const {
     for (const Control& c : controls_)
         if (c.kind == ControlKind::Radio)
             for (const RadioOption& o : c.options)
-                if (o.id == id) return stateOf(c.id)->enabled;
-    return false;
+                if (o.id == id) {
+                    if (group) *group = &c;
+                    return &o;
+                }
+    return nullptr;
+}
+
+// A radio option answers for its group.
+bool Dialog::enabled(int id) const {
+    if (const State* s = stateOf(id)) return s->enabled;
+    const Control* group = nullptr;
+    return option(id, &group) && stateOf(group->id)->enabled;
 }
 
 bool Dialog::visible(int id) const {
     if (const Control* c = find(id)) return c->visible;
-    for (const Control& c : controls_)
-        if (c.kind == ControlKind::Radio)
-            for (const RadioOption& o : c.options)
-                if (o.id == id) return c.visible;
-    return false;
+    const Control* group = nullptr;
+    return option(id, &group) && group->visible;
 }
 
 std::string Dialog::text(int id) const {
     const Control* c = find(id);
     if (!c) {
-        for (const Control& g : controls_)
-            if (g.kind == ControlKind::Radio)
-                for (const RadioOption& o : g.options)
-                    if (o.id == id) return o.caption;
-        return {};
+        const RadioOption* o = option(id, nullptr);
+        return o ? o->caption : std::string();
     }
     switch (c->kind) {
         case ControlKind::Edit:

@@ -152,6 +152,7 @@ private:
     void evaluateWhen();
     bool focusable(const Control& c) const;
     Control* owner(int optionId);  // the radio group of an option id
+    const RadioOption* option(int id, const Control** group) const;
 
     std::string name_, caption_;
     std::vector<Control> controls_;
