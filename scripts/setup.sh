@@ -12,7 +12,7 @@ QRX_PACKAGES=(
   zlib1g-dev libminizip-dev
   qt6-base-dev libgl-dev
   # used by the tests as independent readers of what we write
-  python3 python3-dbfread unzip
+  python3 python3-dbfread python3-xlrd unzip
 )
 
 qrx_install_packages() {
