@@ -22,7 +22,7 @@ struct ExportColumn {
   std::function<std::optional<store::Value>(store::WorkArea&)> value;
 };
 
-// A column that shows one field of the table as it is.
+// A column that shows one field of the table as it is (a text keeps the blanks of its width).
 ExportColumn fieldColumn(std::string heading, std::string field, double width = 0,
                          std::string numberFormat = {});
 

@@ -239,4 +239,29 @@ TEST(XlsWorkbook, AnAbandonedWorkbookLeavesTheOldFile) {
   EXPECT_EQ(listing(dir.path()), "TCAMBIO.xls\n");
 }
 
+TEST(XlsWorkbook, ARefusalBeforeCreateStillRefusesTheFile) {
+  TempDir dir;
+  std::string path = dir.file("BA10COL.xls");
+  writeFile(path, "old");
+  XlsWorkbook book;
+  ASSERT_TRUE(book.defineFont(XlsFont{"Arial", 10, true}).ok());
+  ASSERT_TRUE(book.defineFont(XlsFont{"Arial", 11}).ok());
+  ASSERT_TRUE(book.defineFont(XlsFont{"Arial", 12}).ok());
+  ASSERT_FALSE(book.defineFont(XlsFont{"Arial", 14}).ok());
+  ASSERT_TRUE(book.create(path).ok());
+  ASSERT_TRUE(book.writeCell(1, 1, Value("x")).ok());
+  EXPECT_FALSE(book.close().ok());
+  EXPECT_EQ(readFile(path), "old");
+  EXPECT_EQ(listing(dir.path()), "BA10COL.xls\n");
+}
+
+TEST(XlsWorkbook, AWorkbookWithoutCellsOpens) {
+  TempDir dir;
+  std::string path = dir.file("VACIO.xls");
+  XlsWorkbook book;
+  ASSERT_TRUE(book.create(path).ok());
+  ASSERT_TRUE(book.close().ok());
+  EXPECT_EQ(readXls(path), "sheets 1\nsize 0x0\n");
+}
+
 }  // namespace
