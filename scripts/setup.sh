@@ -12,7 +12,7 @@ QRX_PACKAGES=(
   zlib1g-dev libminizip-dev
   qt6-base-dev libgl-dev
   # used by the tests as independent readers of what we write
-  python3 python3-dbfread python3-xlrd unzip
+  python3 python3-dbfread python3-xlrd unzip poppler-utils
 )
 
 qrx_install_packages() {

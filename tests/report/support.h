@@ -1,0 +1,40 @@
+// Helpers of the report tests: a temporary folder and small tables.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "output/report/layout.h"
+#include "store/store.h"
+
+namespace report_test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+void writeFile(const std::string& path, const std::string& bytes);
+
+struct Row {
+    std::string cuenta;  // table bytes (Windows-1252)
+    std::string des;
+    std::string debe;    // decimal text
+};
+
+// Creates a table CUENTA C10, DES C30, DEBE N12.2 with the rows and opens it.
+store::WorkArea* makeData(store::Store& s, const std::string& path, const std::vector<Row>& rows);
+// Creates the one-record header table with VAR30 and TITULO1 and opens it.
+store::WorkArea* makeVar(store::Store& s, const std::string& path, const std::string& var30, const std::string& titulo1);
+
+// The texts of a page in the order they were laid out.
+std::vector<std::string> texts(const report::Page& page);
+
+}  // namespace report_test
