@@ -166,3 +166,31 @@ band summary
     EXPECT_EQ(last[last.size() - 2], "10,100.00");
     EXPECT_EQ(last.back(), "Pie");
 }
+
+TEST(ReportLayout, NestedGroupsCloseInnermostFirst) {
+    report_test::TempDir dir;
+    store::Store s;
+    auto* data = makeData(s, dir.file("n.dbf"),
+                          {{"101", "", "1.10"}, {"102", "", "2.20"}, {"111", "", "-0.30"}, {"201", "", "4.00"}});
+    auto t = parseTemplate(R"qrt(page A4
+band groupheader on "LEFT(CUENTA,1)"
+  text "G1 {data.CUENTA}" at 0 width 20
+band groupheader on "LEFT(CUENTA,2)"
+  text "G2 {data.CUENTA}" at 0 width 20
+band detail
+  field data.CUENTA at 0 width 20
+band groupfooter on "LEFT(CUENTA,2)"
+  sum data.DEBE at 20 width 20 picture "@Z 999.99"
+band groupfooter on "LEFT(CUENTA,1)"
+  sum data.DEBE at 40 width 20 picture "@Z 999.99"
+band summary
+  sum data.DEBE at 60 width 20 picture "999.99"
+)qrt",
+                           "n.qrt");
+    ASSERT_EQ(t.groups.size(), 2u);
+    auto doc = layout(t, *data);
+    ASSERT_EQ(doc.pages.size(), 1u);
+    EXPECT_EQ(texts(doc.pages[0]),
+              (Strings{"G1 101", "G2 101", "101", "102", "3.30", "G2 111", "111", "-0.30", "3.00",
+                       "G1 201", "G2 201", "201", "4.00", "4.00", "7.00"}));
+}
