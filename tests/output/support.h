@@ -2,22 +2,15 @@
 
 #include <string>
 
+#include "support/files.h"
+
 namespace output_test {
 
-// A fresh folder under the system's temporary directory, removed afterwards.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+using testsupport::TempDir;
 
- private:
-  std::string path_;
-};
 
 std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& bytes);
+using testsupport::writeFile;
 bool exists(const std::string& path);
 // Names in a folder, sorted, one per line.
 std::string listing(const std::string& folder);

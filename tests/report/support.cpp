@@ -13,22 +13,6 @@ using store::Decimal;
 using store::Type;
 using store::Value;
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "qrx-report-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 store::WorkArea* makeData(store::Store& s, const std::string& path, const std::vector<Row>& rows) {
     store::Store::createTable(path, {{"CUENTA", Type::Char, 10, 0}, {"DES", Type::Char, 30, 0}, {"DEBE", Type::Num, 12, 2}});
     store::WorkArea* a = s.use(path, "vou2", false);

@@ -6,22 +6,13 @@
 
 #include "output/report/layout.h"
 #include "store/store.h"
+#include "support/files.h"
 
 namespace report_test {
 
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-private:
-    std::string path_;
-};
-
-void writeFile(const std::string& path, const std::string& bytes);
+using testsupport::TempDir;
+using testsupport::writeFile;
 
 struct Row {
     std::string cuenta;  // table bytes (Windows-1252)

@@ -4,20 +4,12 @@
 #include <vector>
 
 #include "store/store.h"
+#include "support/files.h"
 
 namespace testing_support {
 
-// A fresh folder under the system's temporary directory, removed afterwards.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+using testsupport::TempDir;
 
-private:
-    std::string path_;
-};
 
 std::vector<unsigned char> readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);

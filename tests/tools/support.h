@@ -4,24 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+
 namespace tools_testing {
 
-// A fresh folder under the system's temporary directory, removed afterwards.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+using testsupport::TempDir;
 
-private:
-    std::string path_;
-};
 
 std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& bytes);
+using testsupport::writeFile;
 
 struct Result {
     bool exited = false;  // a normal exit (not killed by a signal)
