@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/sqlite_schema.h"
+#include "bench/registration.h"
 #include "bench/vou_data.h"
 
 using namespace bench;
@@ -230,18 +231,10 @@ void explain(SqliteDb& db, const std::string& sql) {
     while (q.step()) std::printf("PLAN   %s\n", reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 3)));
 }
 
-// Wall time throughout; heavy runs time themselves once per repetition (timed),
-// leaving their setup out. The median of the repetitions is reported.
-int g_reps = 3;
-
-template <class F>
-benchmark::internal::Benchmark* add(const std::string& name, F fn, bool timed = false, int reps = 0) {
-    auto* b = benchmark::RegisterBenchmark(name.c_str(), fn)->Unit(benchmark::kMillisecond);
-    b->Repetitions(reps ? reps : g_reps)->ReportAggregatesOnly(true);
-    return timed ? b->Iterations(1)->UseManualTime() : b->UseRealTime();
-}
-
 }  // namespace
+
+using bench::add;
+using bench::g_reps;
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

@@ -31,30 +31,23 @@ Control& Dialog::add(Control c) {
     return controls_.back();
 }
 
-Control& Dialog::label(int id, std::string text) {
+Control& Dialog::make(int id, ControlKind kind, std::string label, Binding value) {
     Control c;
     c.id = id;
-    c.kind = ControlKind::Label;
-    c.label = std::move(text);
-    return add(std::move(c));
-}
-
-Control& Dialog::frame(int id, std::string text) {
-    Control c;
-    c.id = id;
-    c.kind = ControlKind::Frame;
-    c.label = std::move(text);
-    return add(std::move(c));
-}
-
-Control& Dialog::edit(int id, std::string label, Binding value, std::string picture) {
-    Control c;
-    c.id = id;
-    c.kind = ControlKind::Edit;
+    c.kind = kind;
     c.label = std::move(label);
     c.value = std::move(value);
-    c.picture = std::move(picture);
     return add(std::move(c));
+}
+
+Control& Dialog::label(int id, std::string text) { return make(id, ControlKind::Label, std::move(text)); }
+
+Control& Dialog::frame(int id, std::string text) { return make(id, ControlKind::Frame, std::move(text)); }
+
+Control& Dialog::edit(int id, std::string label, Binding value, std::string picture) {
+    Control& c = make(id, ControlKind::Edit, std::move(label), std::move(value));
+    c.picture = std::move(picture);
+    return c;
 }
 
 Control& Dialog::display(int id, std::string label, Binding value, std::string picture) {
@@ -73,50 +66,32 @@ Control& Dialog::spinner(int id, std::string label, Binding value, int min, int 
 }
 
 Control& Dialog::combo(int id, std::string label, std::vector<std::string> items, Binding value, bool byText) {
-    Control c;
-    c.id = id;
-    c.kind = ControlKind::Combo;
-    c.label = std::move(label);
+    Control& c = make(id, ControlKind::Combo, std::move(label), std::move(value));
     c.items = std::move(items);
-    c.value = std::move(value);
     c.comboByText = byText;
-    return add(std::move(c));
+    return c;
 }
 
 Control& Dialog::radio(int id, std::string label, std::vector<RadioOption> options, Binding value) {
-    Control c;
-    c.id = id;
-    c.kind = ControlKind::Radio;
-    c.label = std::move(label);
+    Control& c = make(id, ControlKind::Radio, std::move(label), std::move(value));
     c.options = std::move(options);
-    c.value = std::move(value);
-    return add(std::move(c));
+    return c;
 }
 
 Control& Dialog::check(int id, std::string label, Binding value) {
-    Control c;
-    c.id = id;
-    c.kind = ControlKind::Check;
-    c.label = std::move(label);
-    c.value = std::move(value);
-    return add(std::move(c));
+    return make(id, ControlKind::Check, std::move(label), std::move(value));
 }
 
 Control& Dialog::button(int id, std::string caption, std::function<void()> action) {
-    Control c;
-    c.id = id;
-    c.kind = ControlKind::Button;
-    c.label = std::move(caption);
+    Control& c = make(id, ControlKind::Button, std::move(caption));
     c.action = std::move(action);
-    return add(std::move(c));
+    return c;
 }
 
 Control& Dialog::browse(int id, std::shared_ptr<Browse> b) {
-    Control c;
-    c.id = id;
-    c.kind = ControlKind::Browse;
+    Control& c = make(id, ControlKind::Browse, {});
     c.browse = std::move(b);
-    return add(std::move(c));
+    return c;
 }
 
 // ---------------------------------------------------------------- lookup

@@ -144,6 +144,7 @@ private:
         bool dirty = false;  // typed since it was loaded
     };
     Control& add(Control c);
+    Control& make(int id, ControlKind kind, std::string label, Binding value = {});
     State& state(int id);
     const State* stateOf(int id) const;
     void load(Control& c);
