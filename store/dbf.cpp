@@ -211,7 +211,7 @@ void DbfFile::create(const std::string& path, const std::vector<FieldDef>& field
     }
 }
 
-DbfFile::DbfFile(const std::string& path, OpenMode mode) : path_(path), mode_(mode) {
+DbfFile::DbfFile(const std::string& path, OpenMode mode, bool companion) : path_(path), mode_(mode) {
     int flags = (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC;
     fd_ = ::open(path.c_str(), flags);
     if (fd_ < 0) {
@@ -219,8 +219,8 @@ DbfFile::DbfFile(const std::string& path, OpenMode mode) : path_(path), mode_(mo
         if (err == ENOENT) throw StoreError(ErrorKind::NotFound, "No existe la tabla " + path);
         throw StoreError(ErrorKind::Io, "No se pudo abrir " + path + ": " + std::strerror(err));
     }
-    bool granted = lock::tryLock(fd_, lock::kShareByte, 1,
-                                 mode == OpenMode::Exclusive ? lock::Kind::Write : lock::Kind::Read);
+    bool granted = companion || lock::tryLock(fd_, lock::kShareByte, 1,
+                                              mode == OpenMode::Exclusive ? lock::Kind::Write : lock::Kind::Read);
     if (!granted) {
         ::close(fd_);
         fd_ = -1;

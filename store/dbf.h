@@ -50,8 +50,10 @@ public:
     static void create(const std::string& path, const std::vector<FieldDef>& fields);
 
     // Opens an existing table. Throws StoreError: NotFound, Damaged, Io, or
-    // Exclusive when another opener's access mode excludes ours.
-    DbfFile(const std::string& path, OpenMode mode);
+    // Exclusive when another opener's access mode excludes ours. A companion
+    // opening takes no access-mode lock of its own: it is a second view of a table
+    // that this workstation already holds open (the holder's lock stands for both).
+    DbfFile(const std::string& path, OpenMode mode, bool companion = false);
     ~DbfFile();
     DbfFile(const DbfFile&) = delete;
     DbfFile& operator=(const DbfFile&) = delete;

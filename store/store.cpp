@@ -77,11 +77,29 @@ WorkArea* Store::use(const std::string& path, std::string_view alias, std::optio
         close();
     }
     if (find(name)) throw StoreError(ErrorKind::Usage, "El alias " + name + " ya está en uso (" + file + ")");
+    // A table this store already holds open may be opened again, shared, under a
+    // second alias (a report reading the table that its screen keeps open): the
+    // holder's access lock covers both. Only an exclusive request is refused.
+    bool companion = false;
+    if (isShared || readOnly) {
+        struct stat mine {};
+        if (::stat(file.c_str(), &mine) == 0)
+            for (const auto& s : slots_) {
+                struct stat other {};
+                if (s && ::stat(s->path().c_str(), &other) == 0 && other.st_dev == mine.st_dev &&
+                    other.st_ino == mine.st_ino) {
+                    s->commit();  // the second view reads what the first one wrote
+                    companion = true;
+                }
+            }
+    }
     std::unique_ptr<DbfFile> dbf;
     try {
-        dbf = std::make_unique<DbfFile>(file, readOnly   ? OpenMode::ReadOnly
-                                              : isShared ? OpenMode::Shared
-                                                         : OpenMode::Exclusive);
+        dbf = std::make_unique<DbfFile>(file,
+                                        readOnly   ? OpenMode::ReadOnly
+                                        : isShared ? OpenMode::Shared
+                                                   : OpenMode::Exclusive,
+                                        companion);
     } catch (const StoreError& e) {
         if (e.kind() != ErrorKind::Exclusive) throw;
         netErr_ = true;

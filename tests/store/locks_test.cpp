@@ -158,3 +158,25 @@ TEST_F(TwoStations, AppendsFromTwoProcessesNeverShareARecordNumber) {
 }
 
 }  // namespace
+
+// A station may open a table it holds exclusively a second time, shared, under
+// another alias (a report over the table its screen keeps open); the second view
+// sees what the first wrote, and the exclusive hold still keeps other stations out.
+TEST_F(TwoStations, ASecondViewOfATableHeldByTheSameStation) {
+    one.closeAll();
+    two.closeAll();
+    WorkArea* ex = one.use(dir.file("zdr_plan"), "plan", false);
+    ASSERT_NE(ex, nullptr);
+    ASSERT_TRUE(ex->appendBlank());
+    ex->put("CUENTA", Value("60"));
+    WorkArea* view = one.use(dir.file("zdr_plan"), "vou2", true);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->recCount(), 4u);
+    view->go(4);
+    EXPECT_EQ(view->text("CUENTA"), "60        ");
+    EXPECT_EQ(one.use(dir.file("zdr_plan"), "again", false), nullptr);  // not a second exclusive hold
+    one.close("vou2");
+    EXPECT_EQ(two.use(dir.file("zdr_plan"), "plan", true), nullptr);  // the exclusive hold stands
+    one.closeAll();
+    EXPECT_NE(two.use(dir.file("zdr_plan"), "plan", true), nullptr);
+}
