@@ -26,7 +26,7 @@ void PdfFileViewer::preview(const std::string& name, const Document& doc) {
     }
 }
 
-void PdfFileViewer::design(const std::string& path, const std::string& name,
+void PdfFileViewer::design(const std::string& path, const std::string& name, const DesignFields&,
                            const std::function<Document(const Template&)>& run) {
     Template tpl;
     tpl.name = name;

@@ -18,7 +18,7 @@ public:
     void preview(const std::string& name, const Document& doc) override;
     // Without a display there is nothing to edit: the template as it stands (empty
     // when the file is missing) is laid out and written like a preview.
-    void design(const std::string& path, const std::string& name,
+    void design(const std::string& path, const std::string& name, const DesignFields& fields,
                 const std::function<Document(const Template&)>& run) override;
 
     // The files written, in order.

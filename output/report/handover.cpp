@@ -152,7 +152,10 @@ void REPORTE(HandOverContext& ctx, std::string_view nameArg, std::string_view ta
         std::error_code ec;
         bool exists = std::filesystem::exists(tplHost, ec);
         if (designCode(ctx.WZDR)) {
-            viewer->design(tplHost, name, run);
+            DesignFields fields;
+            for (const auto& f : data->fields()) fields.data.push_back(f.name);
+            for (const auto& f : head->fields()) fields.var.push_back(f.name);
+            viewer->design(tplHost, name, fields, run);
             return;
         }
         Template tpl;  // a missing template gives an empty report

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "output/report/layout.h"
 #include "output/report/template.h"
@@ -31,6 +32,11 @@ bool designCode(std::string_view wzdr);
 inline constexpr const char* kReportFolder = "reportes";
 inline constexpr const char* kTemplateExtension = ".qrt";
 
+// The field names the designer offers (upper case, in table order).
+struct DesignFields {
+    std::vector<std::string> data, var;
+};
+
 // What a prepared report is shown with. Both calls return when the user closes the
 // window.
 class Viewer {
@@ -40,7 +46,7 @@ public:
     // The designer over the template file `path` (which may not exist yet), saved
     // under that name; `run` lays a template out over the hand-over's tables for
     // the live preview (it throws TemplateError as layout() does).
-    virtual void design(const std::string& path, const std::string& name,
+    virtual void design(const std::string& path, const std::string& name, const DesignFields& fields,
                         const std::function<Document(const Template&)>& run) = 0;
 };
 

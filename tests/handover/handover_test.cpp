@@ -61,11 +61,13 @@ struct Recorder : report::Viewer {
         doc = d;
         capture();
     }
-    void design(const std::string& path, const std::string& n,
+    report::DesignFields fields;
+    void design(const std::string& path, const std::string& n, const report::DesignFields& f,
                 const std::function<report::Document(const report::Template&)>& run) override {
         ++designs;
         name = n;
         designPath = path;
+        fields = f;
         report::Template empty;
         doc = run(empty);
         capture();
@@ -213,6 +215,8 @@ TEST_F(HandOver, TheDesignCodeOpensTheDesigner) {
     EXPECT_EQ(recorder.name, "sunat mayor");
     EXPECT_EQ(fs::path(recorder.designPath), fs::path(dir.file("reportes/sunat mayor.qrt")));
     EXPECT_TRUE(std::count(recorder.openAliases.begin(), recorder.openAliases.end(), "vou2"));
+    EXPECT_EQ(recorder.fields.data, (std::vector<std::string>{"CUENTA", "DESCRI", "DEBE01"}));
+    EXPECT_EQ(recorder.fields.var.at(0), "VAR5");
     EXPECT_EQ(st.aliases(), (std::vector<std::string>{"var", "plan"}));
 }
 
