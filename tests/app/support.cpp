@@ -1,0 +1,54 @@
+#include "support.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/clock.h"
+#include "platform/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace app_test {
+
+StartFolder::StartFolder() {
+    for (const char* sub : {"reportes", "datos", "datos2"})
+        fs::copy(std::string(QRX_INSTALL_DATA) + "/" + sub, dir_.file(sub), fs::copy_options::recursive);
+    platform::setStartFolder(dir_.path());
+    viewer_ = std::make_unique<report::PdfFileViewer>(dir_.file("pdf/{name}.pdf"));
+    fs::create_directories(dir_.file("pdf"));
+    report::installViewer(viewer_.get());
+    script();
+    ui::connectStore(ctx.store);
+}
+
+StartFolder::~StartFolder() {
+    ctx.store.closeAll();
+    report::installViewer(nullptr);
+    platform::resetStartFolder();
+}
+
+ui::ScriptBackend& StartFolder::script(const std::vector<std::string>& lines) {
+    script_ = std::make_shared<ui::ScriptBackend>();
+    script_->add(lines);
+    ui::install(script_);
+    return *script_;
+}
+
+std::vector<std::string> StartFolder::messages() const {
+    std::vector<std::string> r;
+    for (const auto& s : script_->shown()) r.push_back(s.text);
+    return r;
+}
+
+std::string run(const std::string& command) {
+    std::string out;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) return out;
+    std::array<char, 4096> buf;
+    std::size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe.get())) > 0) out.append(buf.data(), n);
+    return out;
+}
+
+}  // namespace app_test
