@@ -564,6 +564,26 @@ TEST_P(TemplateSet, VouchersBalanceAndArePosted) {
 
 TEST_P(TemplateSet, ScratchTableIsEmpty) { EXPECT_TRUE(load(set(), "zdr_tmp").rows.empty()); }
 
+// The demo company starts from the same chart, origins and parameters as a new
+// one: only its accumulators, counters, company texts and closing rates differ.
+TEST_P(TemplateSet, SameMasterDataAsANewCompany) {
+    const std::set<std::string> own = {"VAR1", "VAR30", "VAR31", "VAR32", "VAR33"};
+    std::vector<std::string> acc = accumulators();
+    for (const char* name : {"zdr_plan", "zdr_to", "zdr_var", "zdr_td", "zdr_pago", "zdr_fb", "zdr_fb2", "zdr_fe",
+                             "zdr_ecpn"}) {
+        Table mine = load(set(), name), common = load("datos", name);
+        ASSERT_EQ(mine.rows.size(), common.rows.size()) << name;
+        for (std::size_t i = 0; i < mine.rows.size(); ++i)
+            for (const auto& f : mine.fields) {
+                const std::string& n = f.name;
+                if (std::find(acc.begin(), acc.end(), n) != acc.end() || startsWith(n, "NUMERO") || own.count(n) ||
+                    startsWith(n, "TCC") || startsWith(n, "TCV"))
+                    continue;
+                EXPECT_EQ(mine.rows[i].v.at(n), common.rows[i].v.at(n)) << name << " row " << i + 1 << " " << n;
+            }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Sets, TemplateSet, ::testing::Values(std::string("datos"), std::string("datos2")),
                          [](const auto& info) { return info.param; });
 
