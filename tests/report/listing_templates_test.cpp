@@ -530,18 +530,43 @@ TEST_P(ListingTemplate, WritesAPdfWithWholeHeadings) {
     auto* var = makeVar(s, dir.file("var.dbf"), Heading{});
     const report::Template t = load(l);
     const report::Document doc = report::layout(t, *data, var);
-    // the fixed texts fit their boxes: nothing of them is cut in the PDF
+    // The fixed texts fit their boxes (nothing of them is cut in the PDF), and the
+    // texts drawn on one line stay at least a blank apart.
     {
         QPdfWriter device(QString::fromStdString(dir.file("measure.pdf")));
         device.setResolution(1200);
-        QFont font(QString::fromStdString(doc.fontFamily));
-        font.setPointSizeF(doc.fontSize);
-        for (const auto& i : doc.pages[0].items) {
-            if (std::find(l.headings.begin(), l.headings.end(), i.text) == l.headings.end() && i.text != l.title) continue;
-            QFont f = font;
-            f.setBold(i.bold);
-            const double mm = QFontMetricsF(f, &device).horizontalAdvance(QString::fromStdString(i.text)) / 1200 * 25.4;
-            EXPECT_LE(mm, i.width) << l.name << ": \"" << i.text << "\" is cut";
+        QFont regular(QString::fromStdString(doc.fontFamily));
+        regular.setPointSizeF(doc.fontSize);
+        QFont bold = regular;
+        bold.setBold(true);
+        auto advance = [&](const report::Item& i) {
+            return QFontMetricsF(i.bold ? bold : regular, &device).horizontalAdvance(QString::fromStdString(i.text)) /
+                   1200 * 25.4;
+        };
+        const double blank = QFontMetricsF(regular, &device).horizontalAdvance(QStringLiteral(" ")) / 1200 * 25.4;
+        // where the text is drawn: [left, right] in mm
+        auto extent = [&](const report::Item& i) {
+            const double w = std::min(advance(i), i.width);
+            const double left = i.align == Align::Left    ? i.x
+                                : i.align == Align::Right ? i.x + i.width - w
+                                                          : i.x + (i.width - w) / 2;
+            return std::make_pair(left, left + w);
+        };
+        const auto& items = doc.pages[0].items;
+        for (std::size_t a = 0; a < items.size(); ++a) {
+            const auto& i = items[a];
+            const bool fixed = i.text == l.title ||
+                               std::find(l.headings.begin(), l.headings.end(), i.text) != l.headings.end();
+            if (fixed) {
+                EXPECT_LE(advance(i), i.width) << l.name << ": \"" << i.text << "\" is cut";
+            }
+            for (std::size_t b = a + 1; b < items.size(); ++b) {
+                const auto& j = items[b];
+                if (std::abs(i.y - j.y) > 1e-9) continue;
+                const auto [il, ir] = extent(i);
+                const auto [jl, jr] = extent(j);
+                EXPECT_GE(std::max(jl - ir, il - jr), blank) << l.name << ": \"" << i.text << "\" touches \"" << j.text << "\"";
+            }
         }
     }
     const std::string pdf = dir.file(l.name + ".pdf");
