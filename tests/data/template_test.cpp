@@ -485,7 +485,7 @@ TEST_P(TemplateSet, VouchersBalanceAndArePosted) {
     Table to = load(set(), "zdr_to"), pc = load(set(), "zdr_pc");
     std::map<std::string, Decimal> expected;  // account + accumulator name
     std::map<std::string, Decimal> balances;  // counterparty + SALDOS/SALDOD
-    std::map<std::string, std::pair<Decimal, Decimal>> vouchers;
+    std::map<std::string, std::pair<Decimal, Decimal>> vouchers, dollars;
     std::map<std::string, int> highest;  // origin + month
     std::map<std::string, std::vector<const Row*>> groups;
     std::map<std::string, Decimal> rateOf;
@@ -506,12 +506,17 @@ TEST_P(TemplateSet, VouchersBalanceAndArePosted) {
         Decimal dd = cur == "D" ? d : r2(d / t), dh = cur == "D" ? h : r2(h / t);
         vouchers[key].first = vouchers[key].first + ld;
         vouchers[key].second = vouchers[key].second + lh;
+        dollars[key].first = dollars[key].first + dd;
+        dollars[key].second = dollars[key].second + dh;
         highest[r.s("T") + mm] = std::max(highest[r.s("T") + mm], number);
         for (const std::string& a : {acc, acc.substr(0, 2)}) {
             expected[a + "/DEBE" + mm] = expected[a + "/DEBE" + mm] + ld;
             expected[a + "/HABER" + mm] = expected[a + "/HABER" + mm] + lh;
             expected[a + "/DEBED" + mm] = expected[a + "/DEBED" + mm] + dd;
             expected[a + "/HABERD" + mm] = expected[a + "/HABERD" + mm] + dh;
+        }
+        if (plan[acc].s("CTA") == "S") {
+            EXPECT_FALSE(r.s("RUT").empty()) << "a document line without its counterparty";
         }
         if (plan[acc].s("CTA") == "S" && !r.s("RUT").empty()) {
             std::string b = r.s("RUT") + (cur == "D" ? "/SALDOD" : "/SALDOS");
@@ -526,6 +531,7 @@ TEST_P(TemplateSet, VouchersBalanceAndArePosted) {
         if (startsWith(acc, "10")) { EXPECT_FALSE(r.s("MPAGO").empty()) << "a cash line without payment method"; }
     }
     for (const auto& [key, sums] : vouchers) EXPECT_EQ(r2(sums.first), r2(sums.second)) << "voucher " << key;
+    for (const auto& [key, sums] : dollars) EXPECT_EQ(r2(sums.first), r2(sums.second)) << "voucher in US$ " << key;
     for (auto& [code, r] : plan)
         for (const std::string& a : accumulators()) {
             auto it = expected.find(code + "/" + a);
