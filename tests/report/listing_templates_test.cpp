@@ -363,9 +363,9 @@ double headingsBottom(const report::Page& page, const Listing& l) {
     return y;
 }
 
-// What every page must hold: the company lines, the title, the headings (once each
-// line they are on), the page number; texts on one line do not overlap and stay
-// inside the printable area.
+// What every page must hold: the company lines at the top, the title, the column
+// headings, its page number; texts on one line do not overlap and stay inside the
+// printable area.
 void checkPage(const report::Document& doc, std::size_t p, const Listing& l, const report::Template& t) {
     SCOPED_TRACE(l.name + " page " + std::to_string(p + 1));
     const auto& page = doc.pages[p];
