@@ -19,6 +19,8 @@ constexpr std::uint16_t kFont = 0x0031;
 constexpr std::uint16_t kFormatCount = 0x001F;
 constexpr std::uint16_t kFormat = 0x001E;
 constexpr std::uint16_t kColWidth = 0x0024;
+constexpr std::uint16_t kColInfo = 0x007D;
+constexpr std::uint16_t kXf = 0x0043;
 constexpr std::uint16_t kBlank = 0x0001;
 constexpr std::uint16_t kNumber = 0x0003;
 constexpr std::uint16_t kLabel = 0x0004;
@@ -36,12 +38,13 @@ void record(std::string& out, std::uint16_t id, const std::string& data) {
   out += data;
 }
 
-// Cell head: row, column (0-based) and the three attribute bytes.
-std::string cellHead(int row, int column, XlsStyle style) {
+// Cell head: row, column (0-based) and the three attribute bytes: the cell format (XF) number,
+// and the same format and font repeated for readers that take them from the cell.
+std::string cellHead(int row, int column, int xf, XlsStyle style) {
   std::string d;
   put16(d, static_cast<unsigned>(row));
   put16(d, static_cast<unsigned>(column));
-  d.push_back('\0');
+  d.push_back(static_cast<char>(xf & 0x3F));
   d.push_back(static_cast<char>((style.format & 0x3F) | ((style.font & 0x03) << 6)));
   d.push_back('\0');
   return d;
@@ -74,6 +77,7 @@ std::string position(int row, int column) {
 XlsWorkbook::XlsWorkbook() {
   fonts_.push_back(XlsFont{});
   formats_.push_back("General");
+  styles_.push_back(XlsStyle{});
 }
 
 XlsWorkbook::~XlsWorkbook() { abandon(); }
@@ -113,6 +117,7 @@ platform::Status XlsWorkbook::create(const std::string& path) {
   abandon();
   cells_.clear();
   widths_.clear();
+  styles_.assign(1, XlsStyle{});
   path_ = path;
   auto temp = detail::createTemp(path);
   if (!temp) return temp.status();
@@ -145,7 +150,18 @@ platform::Status XlsWorkbook::writeCell(int row, int column, const std::optional
   if (style.format < 0 || style.format >= static_cast<int>(formats_.size()))
     return refuse("Formato no definido en la " + position(row, column));
 
-  std::string data = cellHead(row - 1, column - 1, style);
+  int xf = 0;
+  while (xf < static_cast<int>(styles_.size()) &&
+         (styles_[xf].font != style.font || styles_[xf].format != style.format))
+    ++xf;
+  if (xf == static_cast<int>(styles_.size())) {
+    if (xf >= kMaxStyles)
+      return refuse("La hoja de cálculo admite a lo más " + std::to_string(kMaxStyles) +
+                    " combinaciones de fuente y formato (" + position(row, column) + ")");
+    styles_.push_back(style);
+  }
+
+  std::string data = cellHead(row - 1, column - 1, xf, style);
   std::uint16_t id = kBlank;
   if (value) {
     if (value->isNum()) {
@@ -231,12 +247,32 @@ platform::Status XlsWorkbook::close() {
     record(out, kFormat, d);
   }
 
+  // BIFF2 XF: font, unused, number format (bits 0-5), alignment and borders
+  for (const XlsStyle& style : styles_) {
+    d.clear();
+    d.push_back(static_cast<char>(style.font));
+    d.push_back('\0');
+    d.push_back(static_cast<char>(style.format & 0x3F));
+    d.push_back('\0');
+    record(out, kXf, d);
+  }
+
   for (const auto& [columns, units] : widths_) {
     d.clear();
     d.push_back(static_cast<char>(columns.first));
     d.push_back(static_cast<char>(columns.second));
     put16(d, units);
     record(out, kColWidth, d);
+    // the same width as COLINFO (first, last, width, XF, options, reserved), which readers that
+    // skip COLWIDTH take the width from
+    d.clear();
+    put16(d, static_cast<unsigned>(columns.first));
+    put16(d, static_cast<unsigned>(columns.second));
+    put16(d, units);
+    put16(d, 0);
+    put16(d, 0);
+    put16(d, 0);
+    record(out, kColInfo, d);
   }
 
   for (const auto& [at, bytes] : cells_) out += bytes;

@@ -47,6 +47,7 @@ class XlsWorkbook {
   static constexpr int kMaxText = 255;
   static constexpr int kMaxFonts = 4;     // the default font and three more
   static constexpr int kMaxFormats = 64;  // General included
+  static constexpr int kMaxStyles = 63;   // font and format pairs used by the cells, default included
   static constexpr double kDefaultWidth = 10.71;
 
   XlsWorkbook();
@@ -72,7 +73,8 @@ class XlsWorkbook {
   // One cell, typed by its value: number, text (bytes as stored, at most 255), logical value,
   // date (the day serial of the 1900 system as a number, in the cell's format: General unless
   // the caller gives one), or an empty cell for no value, an empty text and an empty date.
-  // Writing a cell again replaces it.
+  // Writing a cell again replaces it. Every distinct pair of font and format that the cells use
+  // becomes one cell format (XF record) of the file: at most kMaxStyles, the default included.
   platform::Status writeCell(int row, int column, const std::optional<store::Value>& value,
                              XlsStyle style = {});
 
@@ -90,6 +92,7 @@ class XlsWorkbook {
 
   std::vector<XlsFont> fonts_;
   std::vector<std::string> formats_;
+  std::vector<XlsStyle> styles_;  // the cell formats (XF records) in the order of first use
   std::vector<std::pair<std::pair<int, int>, std::uint16_t>> widths_;  // columns (0-based), width
   std::map<std::pair<int, int>, std::string> cells_;  // (row, column) 0-based -> record bytes
   std::string path_;

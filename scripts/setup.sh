@@ -14,6 +14,8 @@ QRX_PACKAGES=(
   # used by the tests as independent readers of what we write
   python3 python3-dbfread python3-xlrd unzip poppler-utils
 )
+# needed by the test suite only (scripts/test.sh): a spreadsheet program that reads our workbooks
+QRX_TEST_PACKAGES=(gnumeric)
 
 qrx_install_packages() {
   local missing=()

@@ -114,13 +114,15 @@ TEST(XlsWorkbook, RecordsAreExactlyTheMinimalSheet) {
       "\x31\x00\x0A\x00\xC8\x00\x00\x00\x05" "Arial"      // FONT 200 twips, plain
       "\x1F\x00\x02\x00\x01\x00"                          // FORMATCOUNT 1
       "\x1E\x00\x08\x00\x07" "General"                    // FORMAT
+      "\x43\x00\x04\x00\x00\x00\x00\x00"                  // XF 0: font 0, General
       "\x24\x00\x04\x00\x01\x01\x00\x32"                  // COLWIDTH column 1: 50 * 256
+      "\x7D\x00\x0C\x00\x01\x00\x01\x00\x00\x32\x00\x00\x00\x00\x00\x00"  // COLINFO the same
       "\x04\x00\x0A\x00\x00\x00\x01\x00\x00\x00\x00\x02" "Ab"                          // LABEL
       "\x03\x00\x0F\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xF8\x3F"  // NUMBER 1.5
       "\x05\x00\x09\x00\x02\x00\x00\x00\x00\x00\x00\x01\x00"                          // BOOLERR true
       "\x01\x00\x07\x00\x02\x00\x01\x00\x00\x00\x00"                                  // BLANK
       "\x0A\x00\x00\x00",                                                             // EOF
-      8 + 6 + 12 + 14 + 6 + 12 + 8 + 14 + 19 + 13 + 11 + 4);
+      8 + 6 + 12 + 14 + 6 + 12 + 8 + 8 + 16 + 14 + 19 + 13 + 11 + 4);
   EXPECT_EQ(readFile(path), expected);
 }
 
@@ -180,6 +182,38 @@ TEST(XlsWorkbook, AtMostThreeFontsBesidesTheDefault) {
   EXPECT_EQ(book.defineFont(XlsFont{"Arial", 10, false, true}).value(), 3);
   EXPECT_FALSE(book.defineFont(XlsFont{"Courier New", 10}).ok());
   EXPECT_EQ(book.defineFont(XlsFont{"Arial", 12, true}).value(), 2);
+}
+
+TEST(XlsWorkbook, EachFontAndFormatPairIsOneCellFormat) {
+  // The default pair and `pairs` - 1 more (formats 1.. in the plain font, then in bold); every
+  // pair is used by two cells.
+  auto write = [](const std::string& path, int pairs) {
+    XlsWorkbook book;
+    const int bold = book.defineFont(XlsFont{"Arial", 10, true}).value();
+    for (int i = 1; i <= 32; ++i) (void)book.defineNumberFormat("0." + std::string(static_cast<std::size_t>(i), '0'));
+    EXPECT_TRUE(book.create(path).ok());
+    platform::Status last = book.writeCell(1, 1, Value("x"));
+    for (int n = 1; n < pairs && last.ok(); ++n) {
+      const XlsStyle style{n <= 32 ? 0 : bold, n <= 32 ? n : n - 32};
+      last = book.writeCell(2, n, Value(n), style);
+      if (last.ok()) last = book.writeCell(3, n, Value(-n), style);
+    }
+    platform::Status closed = book.close();
+    return std::make_pair(last, closed);
+  };
+  TempDir dir;
+  auto [written, closed] = write(dir.file("AG.xls"), 63);
+  EXPECT_TRUE(written.ok()) << written.message();
+  ASSERT_TRUE(closed.ok()) << closed.message();
+  const std::string seen = readXls(dir.file("AG.xls"));
+  for (const std::string& want : std::vector<std::string>{"2,1 number 1.0 Arial/-10 0.0\n", "3,32 number -32.0 Arial/-10 0." + std::string(32, '0') + "\n",
+                                 "2,33 number 33.0 Arial/B10 0.0\n", "3,62 number -62.0 Arial/B10 0." + std::string(30, '0') + "\n"})
+    EXPECT_NE(seen.find(want), std::string::npos) << want << seen;
+  auto [refused, notClosed] = write(dir.file("BA10COL.xls"), 64);  // one pair too many
+  EXPECT_FALSE(refused.ok());
+  EXPECT_NE(refused.message().find("a lo más 63"), std::string::npos) << refused.message();
+  EXPECT_FALSE(notClosed.ok());
+  EXPECT_EQ(listing(dir.path()), "AG.xls\n");
 }
 
 TEST(XlsWorkbook, ColumnWidthsOutsideTheSheetAreRefused) {
