@@ -1,5 +1,7 @@
 #include "app/context.h"
 
+#include "platform/launch.h"
+
 namespace app {
 
 std::string NMES(const std::string& code) {
@@ -11,7 +13,9 @@ std::string NMES(const std::string& code) {
     return n <= 13 ? names[n] : std::string();
 }
 
-Context::Context() : MES(NMES("01")) {}
+Context::Context() : MES(NMES("01")) {
+    openDocument = [](const std::string& path) { return platform::openDocument(path); };
+}
 
 bool Context::companyOpen() const {
     auto& s = const_cast<store::Store&>(store);

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "output/report/handover.h"
+#include "platform/status.h"
 #include "store/decimal.h"
 #include "store/store.h"
 #include "ui/backend.h"
@@ -52,6 +54,10 @@ struct Context {
     int CTO = 0;
     int MA = 1;              // report period: 1 monthly, otherwise accumulated
     std::string WNOM = "a";  // output file of the text exports
+
+    // How a written file (a spreadsheet, a text export) is shown to the user: by default
+    // the system's application for it. Tests replace it.
+    std::function<platform::Status(const std::string& path)> openDocument;
 
     // ---- the main window (present once start-up has built it)
     ui::MainWindow* mainWindow = nullptr;

@@ -163,10 +163,13 @@ bool Dialog::take(Control& c) {
             }
             v = *p.value;
             if (c.kind == ControlKind::Spinner && v.isNum()) {
+                // The arrows stop at the bounds; a number typed outside them is refused.
                 long long n = v.num().toInt();
-                if (n < c.min) n = c.min;
-                if (n > c.max) n = c.max;
-                v = store::Value(n);
+                if (n < c.min || n > c.max) {
+                    refusal_ = "El valor debe estar entre " + std::to_string(c.min) + " y " + std::to_string(c.max);
+                    ++revision_;
+                    return false;
+                }
             }
         }
         c.value.set(v);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/company.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 
@@ -20,6 +21,10 @@ StartFolder::StartFolder() {
     report::installViewer(viewer_.get());
     script();
     ui::connectStore(ctx.store);
+    ctx.openDocument = [this](const std::string& path) {
+        opened.push_back(path);
+        return platform::Status();
+    };
 }
 
 StartFolder::~StartFolder() {
@@ -33,6 +38,20 @@ ui::ScriptBackend& StartFolder::script(const std::vector<std::string>& lines) {
     script_->add(lines);
     ui::install(script_);
     return *script_;
+}
+
+void StartFolder::use(std::shared_ptr<ui::ScriptBackend> backend) {
+    script_ = std::move(backend);
+    ui::install(script_);
+}
+
+bool StartFolder::openDemo(bool demoSet) {
+    if (demoSet) testsupport::writeFile(file("taviron1.exe"), "");
+    if (!app::openRegistry(ctx)) return false;
+    script({"answer Yes"});
+    bool ok = app::SELEEMP(ctx, false);
+    script();
+    return ok;
 }
 
 std::vector<std::string> StartFolder::messages() const {

@@ -28,11 +28,18 @@ public:
     // A fresh script backend with these lines (the previous one is replaced).
     ui::ScriptBackend& script(const std::vector<std::string>& lines = {});
     ui::ScriptBackend& backend() { return *script_; }
+    // Installs a script backend of the test's own (a subclass, say).
+    void use(std::shared_ptr<ui::ScriptBackend> backend);
+    // Creates and selects the DEMO company "C:\QRX2012" from the template set `datos`
+    // (from `datos2`, the demo set with vouchers, when `demoSet`); false when it failed.
+    bool openDemo(bool demoSet = false);
     // Texts of the messages shown so far.
     std::vector<std::string> messages() const;
     report::PdfFileViewer& reports() { return *viewer_; }
 
     app::Context ctx;
+    // Files the program asked to open for the user (nothing is started in the tests).
+    std::vector<std::string> opened;
 
 private:
     testsupport::TempDir dir_;

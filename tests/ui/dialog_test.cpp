@@ -114,7 +114,10 @@ TEST(Dialog, PicturesShapeInputAndDisplay) {
     f.d.type(179, "15/01/12");
     EXPECT_TRUE(f.d.moveFocus(174));
     EXPECT_EQ(f.d.text(179), "15/01/2012");
-    f.d.type(174, "20");  // the spinner clamps to its range
+    f.d.type(174, "20");  // a number outside the spinner's range is refused
+    EXPECT_FALSE(f.d.moveFocus(180));
+    EXPECT_EQ(f.d.lastRefusal(), "El valor debe estar entre 0 y 13");
+    f.d.type(174, "13");
     EXPECT_TRUE(f.d.moveFocus(180));
     EXPECT_EQ(f.month, 13);
     EXPECT_TRUE(f.d.choose(180, 2));
