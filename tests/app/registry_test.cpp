@@ -168,6 +168,29 @@ TEST_F(Registry, CancelStoresNothing) {
     EXPECT_EQ(records().size(), 2u);
 }
 
+// The form on an existing record (the screen itself only opens it for new ones): the
+// folder stays as it is, the description and the source folder are rewritten in place.
+TEST_F(Registry, FormOnAnExistingRecordRewritesIt) {
+    add("COMERCIAL SUR", "C:\\EMPRESAS\\SUR");
+    ctx().store.area("emp").goBottom();
+    ui::ScriptBackend& script = start.script({
+        "expect 121 holds \"COMERCIAL SUR\"",
+        R"(expect 174 holds "C:\\EMPRESAS\\SUR")",
+        "expect 174 disabled",
+        "type \"comercial del sur\" into 121",
+        R"(type "C:\\QRX2012" into 122)",
+        "press 175",
+        "expect closed",
+    });
+    app::EDITEMP(ctx(), nullptr, false);
+    script.finish();
+    for (const auto& f : script.failures()) ADD_FAILURE() << f;
+    const std::vector<Record> want = {{"DEMO", "C:\\QRX2012", "", false},
+                                      {"COMERCIAL DEL SUR", "C:\\EMPRESAS\\SUR", "C:\\QRX2012", false}};
+    EXPECT_EQ(records(), want);
+    EXPECT_EQ(ctx().store.area("emp").recno(), 2u);
+}
+
 TEST_F(Registry, RefusedFolderIsNotStored) {
     struct Case {
         const char* via;
@@ -407,6 +430,7 @@ TEST(RegistrySelection, EnterSelectsTheCompanyAndCloses) {
         EXPECT_TRUE(cx.companyOpen());
         EXPECT_NE(cx.store.find("plan"), nullptr);
         EXPECT_TRUE(fs::exists(fresh.file("drive_c/SUR/zdr_plan.dbf")));
+        EXPECT_TRUE(fs::exists(fresh.demoFolder() + "/tmp/tmpctac.dbf"));  // the work tables are made
         EXPECT_EQ(window.picture != "antes.jpg", c.logo) << window.picture;
         cx.mainWindow = nullptr;
     }
