@@ -177,7 +177,8 @@ void XLS_RUTA(Context& ctx, ui::Browse* browse) {
     platform::Result<std::filesystem::path> file = platform::toHost("RUTAS.xls");
     platform::Status written =
         file ? output::exportTable(emp, file.value().string(),
-                                   {output::fieldColumn("Empresa", "DES"), output::fieldColumn("Ruta", "VIA", 50)})
+                                   {output::fieldColumn("Empresa", "DES"), output::fieldColumn("Ruta", "VIA", 50)},
+                                   ctx.openDocument)
              : file.status();
     if (!written) ui::alert(written.message());
     if (browse) browse->refresh();

@@ -11,6 +11,7 @@
 #include "app/context.h"
 #include "output/report/file_viewer.h"
 #include "support/files.h"
+#include "support/readers.h"
 #include "ui/script.h"
 
 namespace app_test {
@@ -47,7 +48,6 @@ private:
     std::unique_ptr<report::PdfFileViewer> viewer_;
 };
 
-// Runs a command and returns what it wrote on its standard output.
-std::string run(const std::string& command);
+using testsupport::run;
 
 }  // namespace app_test

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/readers.h"
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -20,18 +22,11 @@
 
 namespace {
 
+using testsupport::run;
+
 namespace fs = std::filesystem;
 using output::qt::QtPrintService;
 
-std::string run(const std::string& command) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen((command + " 2>&1").c_str(), "r"), ::pclose);
-    if (!pipe) return out;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), pipe.get())) > 0) out.append(buf.data(), n);
-    return out;
-}
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
 

@@ -3,6 +3,8 @@
 // installation (data/reportes/var.fields).
 #include <gtest/gtest.h>
 
+#include "support/readers.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -34,6 +36,8 @@
 #endif
 
 namespace {
+
+using testsupport::run;
 
 using store::Decimal;
 using store::FieldDef;
@@ -518,15 +522,6 @@ TEST_P(ListingTemplate, RepeatsTheHeadingsOnEveryPage) {
 }
 
 #ifdef QRX_REPORT_QT
-std::string run(const std::string& command) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) return out;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), pipe.get())) > 0) out.append(buf.data(), n);
-    return out;
-}
 
 TEST_P(ListingTemplate, WritesAPdfWithWholeHeadings) {
     const Listing& l = GetParam();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/readers.h"
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -11,15 +13,8 @@
 
 namespace {
 
-std::string run(const std::string& command) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) return out;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), pipe.get())) > 0) out.append(buf.data(), n);
-    return out;
-}
+using testsupport::run;
+
 
 }  // namespace
 
