@@ -35,6 +35,13 @@ namespace {
 
 constexpr int kExitUsage = 64;
 
+QtMessageHandler g_qtMessages = nullptr;
+// Qt's note that it chose a runtime folder itself is of no use to the user.
+void qtMessage(QtMsgType type, const QMessageLogContext& context, const QString& msg) {
+    if (msg.startsWith(QLatin1String("QStandardPaths:"))) return;
+    if (g_qtMessages) g_qtMessages(type, context, msg);
+}
+
 struct Options {
     bool script = false;
     std::string scriptFile;
@@ -141,6 +148,7 @@ int runScript(int argc, char** argv, const Options& o) {
 
 int main(int argc, char** argv) {
     Options o;
+    g_qtMessages = qInstallMessageHandler(qtMessage);
     if (!parse(argc, argv, o)) {
         usage();
         return kExitUsage;
