@@ -374,6 +374,77 @@ TEST_F(Startup, TheCompanySelectionSetsTheTitleAgain) {
     EXPECT_EQ(sf.backend().pending(), 0u);
 }
 
+// A script backend that notes what the main window showed when it closed.
+class WindowNotes : public ui::ScriptBackend {
+public:
+    void runMainWindow(ui::MainWindow& w) override {
+        opened = true;
+        firstPicture = w.picture;
+        ScriptBackend::runMainWindow(w);
+        title = w.title;
+        picture = w.picture;
+    }
+    bool opened = false;
+    std::string firstPicture, title, picture;
+};
+
+TEST_F(Startup, TheLogoIsShownOnlyOnceACompanyIsSelectedFromTheRegistryScreen) {
+    std::ofstream(sf.file("taviron1.exe")).close();
+    ASSERT_EQ(start({"answer Yes"}), app::kExitNormal);
+    // the DEMO company gets a logo of its own
+    {
+        store::Store s;
+        store::WorkArea* var = s.use(sf.file("drive_c/QRX2012/zdr_var"), "v", false);
+        ASSERT_NE(var, nullptr);
+        var->goTop();
+        var->put("VAR24", Value("LOGODEMO"));
+        var->commit();
+    }
+    std::ofstream(sf.file("LOGODEMO.jpg")) << "imagen";
+    const std::string title = "expect title \"" + januaryTitle("DEMO") + "\"";
+
+    // closing the registry screen selects nothing: the default picture stays
+    auto notes = std::make_shared<WindowNotes>();
+    notes->add({"menu \"&Utilitarios\" \"Selección y Creación de Empresa\"", "expect dialog INGRESO", "close", title});
+    ui::install(notes);
+    EXPECT_EQ(app::MAIN(sf.ctx, {}), app::kExitNormal);
+    EXPECT_TRUE(notes->ok());
+    ASSERT_TRUE(notes->opened);
+    EXPECT_EQ(fs::path(notes->firstPicture), fs::path(sf.file("qrx2012.jpg")));  // at start-up, whatever the company
+    EXPECT_EQ(fs::path(notes->picture), fs::path(sf.file("qrx2012.jpg")));
+
+    // selecting the company from the toolbar shows its logo
+    notes = std::make_shared<WindowNotes>();
+    notes->add({"tool \"Selección y Creación de Empresa\"", "expect dialog INGRESO", "key Enter on 181", title});
+    ui::install(notes);
+    EXPECT_EQ(app::MAIN(sf.ctx, {}), app::kExitNormal);
+    for (const auto& f : notes->failures()) ADD_FAILURE() << f;
+    EXPECT_EQ(fs::path(notes->picture), fs::path(sf.file("LOGODEMO.jpg")));
+    EXPECT_EQ(notes->title, januaryTitle("DEMO"));
+}
+
+TEST_F(Startup, SelectingAnotherCompanyGivesTheWindowItsTitle) {
+    std::ofstream(sf.file("taviron1.exe")).close();
+    ASSERT_EQ(start({"answer No"}), app::kExitNormal);  // makes the registry only
+    {
+        store::Store s;
+        store::WorkArea* e = s.use(sf.file("empresa"), "e", false);
+        ASSERT_NE(e, nullptr);
+        ASSERT_TRUE(e->appendBlank());
+        e->put("DES", Value("SEGUNDA"));
+        e->put("VIA", Value("C:\\SEGUNDA"));
+        e->commit();
+    }
+    EXPECT_EQ(start({"answer Yes", "expect title \"" + januaryTitle("DEMO") + "\"",
+                     "menu \"&Utilitarios\" \"Selección y Creación de Empresa\"", "expect dialog INGRESO",
+                     "key Down on 181", "key Enter on 181", "answer Yes",
+                     "expect title \"" + januaryTitle("EMPRESA NUEVA") + "\""}),
+              app::kExitNormal);
+    EXPECT_TRUE(sf.backend().ok()) << failures();
+    EXPECT_EQ(sf.backend().pending(), 0u);
+    EXPECT_EQ(sf.ctx.RUTA, "C:\\SEGUNDA");
+}
+
 // ---------------------------------------------------------------- the error handler
 
 // A screen layer whose information boxes fail, as a broken screen would.
