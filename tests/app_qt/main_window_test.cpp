@@ -45,6 +45,37 @@ void whenMain(std::function<void(ui::qt::MainFrame*)> then) {
     timer->start(5);
 }
 
+QAction* entry(QMenu* m, const char* caption) {
+    for (QAction* a : m->actions())
+        if (a->text().toStdString() == caption) return a;
+    ADD_FAILURE() << "no entry " << caption;
+    static QAction none(nullptr);
+    return &none;
+}
+
+// The window's menu holds the entries in order: captions, messages, separators,
+// submenus, and enabled exactly where an action is given.
+void sameEntries(QMenu* menu, const std::vector<ui::MenuItem>& items) {
+    QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(static_cast<std::size_t>(actions.size()), items.size()) << menu->title().toStdString();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        QAction* a = actions[static_cast<int>(i)];
+        const ui::MenuItem& m = items[i];
+        SCOPED_TRACE(m.caption);
+        EXPECT_EQ(a->isSeparator(), m.separator);
+        if (m.separator) continue;
+        EXPECT_EQ(a->text().toStdString(), m.caption);
+        EXPECT_EQ(a->data().toString().toStdString(), m.message);
+        if (!m.items.empty()) {
+            ASSERT_NE(a->menu(), nullptr);
+            sameEntries(a->menu(), m.items);
+        } else {
+            EXPECT_EQ(a->menu(), nullptr);
+            EXPECT_EQ(a->isEnabled(), static_cast<bool>(m.action));
+        }
+    }
+}
+
 TEST(ProgramWindow, TheStartedProgramShowsItsMenusToolbarPictureAndMessageBar) {
     platform::Clock::setFixedToday(2026, 3, 15);
     app_test::StartFolder sf;
@@ -62,32 +93,36 @@ TEST(ProgramWindow, TheStartedProgramShowsItsMenusToolbarPictureAndMessageBar) {
         EXPECT_EQ(f->windowTitle().toStdString(),
                   "QRX 2012" + std::string(10, ' ') + "EMPRESA NUEVA" + std::string(17, ' ') + std::string(4, ' ') +
                       "ENERO    ");
+        // the menu bar shows what BUILDMENU made, entry by entry
+        app::MainMenu built = app::BUILDMENU(sf.ctx);
         QList<QAction*> tops = f->menuBar()->actions();
         ASSERT_EQ(tops.size(), 5);
-        const char* names[] = {"&Contabilidad", "&Informes Contables", "&Informes SUNAT", "&Tablas", "&Utilitarios"};
-        const int sizes[] = {10, 17, 30, 8, 11};  // entries, separators and submenus
+        ASSERT_EQ(built.menus.size(), 5u);
         for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(tops[i]->text().toStdString(), names[i]);
+            EXPECT_EQ(tops[i]->text().toStdString(), built.menus[i].caption);
             ASSERT_NE(tops[i]->menu(), nullptr);
-            EXPECT_EQ(tops[i]->menu()->actions().size(), sizes[i]) << names[i];
+            sameEntries(tops[i]->menu(), built.menus[i].items);
         }
-        QList<QAction*> conta = tops[0]->menu()->actions();
-        EXPECT_FALSE(conta[0]->isEnabled());  // "&Voucher": its screen comes later
-        EXPECT_TRUE(conta[3]->isSeparator());
-        ASSERT_NE(conta[6]->menu(), nullptr);
-        EXPECT_EQ(conta[6]->menu()->actions()[0]->text().toStdString(), "&Parámetros Actualización de Moneda Extranjera");
-        EXPECT_EQ(conta[9]->text().toStdString(), "&Salir de Taviron");
-        EXPECT_TRUE(conta[9]->isEnabled());
-        QList<QAction*> util = tops[4]->menu()->actions();
-        EXPECT_EQ(util[0]->text().toStdString(), "&Cambio de Mes de Trabajo ");
-        EXPECT_TRUE(util[1]->isEnabled());   // company selection
-        EXPECT_TRUE(util[10]->isEnabled());  // About
-        EXPECT_FALSE(util[6]->isEnabled());  // backup
+        EXPECT_EQ(tops[0]->text().toStdString(), "&Contabilidad");
+        EXPECT_EQ(tops[4]->text().toStdString(), "&Utilitarios");
+        QMenu* conta = tops[0]->menu();
+        EXPECT_FALSE(entry(conta, "&Voucher")->isEnabled());  // its screen comes later
+        EXPECT_TRUE(entry(conta, "&Salir de Taviron")->isEnabled());
+        EXPECT_TRUE(conta->actions()[3]->isSeparator());
+        QMenu* util = tops[4]->menu();
+        EXPECT_TRUE(entry(util, "Selección y Creación de Empresa")->isEnabled());
+        EXPECT_TRUE(entry(util, "&Acerca de Taviron")->isEnabled());
+        EXPECT_FALSE(entry(util, "&BackUp")->isEnabled());
 
         QToolBar* bar = f->findChild<QToolBar*>();
         ASSERT_NE(bar, nullptr);
         QList<QAction*> tools = bar->actions();
         ASSERT_EQ(tools.size(), 9);
+        ASSERT_EQ(built.toolbar.size(), 9u);
+        for (int i = 0; i < 9; ++i) {
+            EXPECT_EQ(tools[i]->toolTip().toStdString(), built.toolbar[i].tooltip);
+            EXPECT_EQ(tools[i]->isEnabled(), static_cast<bool>(built.toolbar[i].action));
+        }
         EXPECT_EQ(tools[0]->toolTip().toStdString(), "Voucher");
         EXPECT_FALSE(tools[0]->isEnabled());
         EXPECT_EQ(tools[2]->toolTip().toStdString(), "Selección y Creación de Empresa");
