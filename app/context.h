@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,11 @@ struct Context {
     // How a written file (a spreadsheet, a text export) is shown to the user: by default
     // the system's application for it. Tests replace it.
     std::function<platform::Status(const std::string& path)> openDocument;
+
+    // The screens and processes of the other folders (masters, vouchers, reports...) by
+    // their operation names ("U_TL", "A_PLAN"...), registered before start-up. A menu
+    // entry whose operation is not registered stays disabled.
+    std::map<std::string, std::function<void(Context&)>> operations;
 
     // ---- the main window (present once start-up has built it)
     ui::MainWindow* mainWindow = nullptr;

@@ -23,6 +23,7 @@
 
 #include "app/context.h"
 #include "app/startup.h"
+#include "masters/operations.h"
 #include "output/printer.h"
 #include "output/qt/print_service.h"
 #include "output/report/file_viewer.h"
@@ -95,6 +96,7 @@ int runWindows(int argc, char** argv, const Options& o) {
     {
         app::Context ctx;
         ui::connectStore(ctx.store);
+        masters::registerOperations(ctx);
         rc = app::MAIN(ctx, o.args);
     }
     output::installPrintService(nullptr);
@@ -128,6 +130,7 @@ int runScript(int argc, char** argv, const Options& o) {
     {
         app::Context ctx;
         ui::connectStore(ctx.store);
+        masters::registerOperations(ctx);
         rc = app::MAIN(ctx, o.args);
     }
     script->finish();

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "app/company.h"
+#include "app/month.h"
 #include "app/registry.h"
 #include "output/printer.h"
 #include "platform/clock.h"
@@ -157,6 +158,13 @@ MainMenu BUILDMENU(Context& ctx) {
         return MenuItem{caption, message, guardedAction(ctx, withoutAmp(caption), std::move(fn)), {}};
     };
     auto off = [](const char* caption, const char* message) { return MenuItem{caption, message, {}, {}}; };
+    // An entry of an operation registered by another folder: live once it is there.
+    auto op = [&ctx, live, off](const char* caption, const char* message, const char* operation) {
+        auto it = ctx.operations.find(operation);
+        if (it == ctx.operations.end()) return off(caption, message);
+        auto fn = it->second;
+        return live(caption, message, [&ctx, fn] { fn(ctx); });
+    };
     auto sub = [](const char* caption, std::vector<MenuItem> items) {
         return MenuItem{caption, "", {}, std::move(items)};
     };
@@ -249,7 +257,7 @@ MainMenu BUILDMENU(Context& ctx) {
 
     m.menus.push_back(sub("&Tablas", {
         off("&Plan de Cuentas", "Area de creación y mantención del plan de cuentas de la empresa"),
-        off("&Orígenes", "Opción pra definer los diferentes Orígenes para los Voucher "),
+        op("&Orígenes", "Opción pra definer los diferentes Orígenes para los Voucher ", "U_TL"),
         off("Tipo de &Documentos", "Area de creación y mantención de tipos de documento"),
         off("P&roveedores / Clientes /....", "Area de creación y mantención de los proveedores y clientes"),
         off("&Tipo de Cambio Diario", "Area de creación y mantención de la tabla de tipo de cambio"),
@@ -259,7 +267,9 @@ MainMenu BUILDMENU(Context& ctx) {
     }));
 
     m.menus.push_back(sub("&Utilitarios", {
-        off("&Cambio de Mes de Trabajo ", "Opción para cambiar de meses"),
+        live("&Cambio de Mes de Trabajo ", "Opción para cambiar de meses", [&ctx] { U_TRAB(ctx); }),
+        live("&Bloqueo de Meses", "Opción del supervisor para bloquear y desbloquear los meses de trabajo",
+             [&ctx] { CierreM(ctx); }),
         live("Selección y Creación de Empresa", "Opción para cambiar de empresa", [&ctx] { selectCompany(ctx); }),
         off("&Mantenimiento de Archivos", "Opción de mantenimiento de archivos"),
         sep(),
@@ -277,7 +287,7 @@ MainMenu BUILDMENU(Context& ctx) {
     };
     m.toolbar = {
         tool("ON", "Voucher", {}),
-        tool("calendar", "Cambio de Mes de Trabajo", {}),
+        tool("calendar", "Cambio de Mes de Trabajo", [&ctx] { U_TRAB(ctx); }),
         tool("chimenea", "Selección y Creación de Empresa", [&ctx] { selectCompany(ctx); }),
         tool("aDisco", "BackUp", {}),
         tool("calc", "Llamar a la Calculadora de Windows", calculator),

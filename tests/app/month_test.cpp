@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/month.h"
+#include "app/startup.h"
 #include "support.h"
 
 namespace {
@@ -114,6 +115,31 @@ TEST(MonthNames, EveryCodeAndTheFieldNames) {
     EXPECT_EQ(ctx.MES, "ENERO    ");
     ctx.W_MMES = "13";
     EXPECT_EQ(app::workingField(ctx, "NUMERO"), "NUMERO13");
+}
+
+}  // namespace
+
+namespace {
+
+// The whole program: the menu entry and the toolbar button reach the screen, the
+// title follows, and a company selection afterwards keeps the month.
+TEST(MonthFromTheMainWindow, TheMenuAndTheToolbarChangeTheMonth) {
+    app_test::StartFolder sf;
+    const std::string var1 = "EMPRESA NUEVA" + std::string(17, ' ');
+    sf.script({"answer Yes",  // the DEMO folder is made from the templates
+               "menu \"&Utilitarios\" \"&Cambio de Mes de Trabajo \"", "type 0 into 173", "press 175",
+               "expect title \"QRX 2012" + std::string(10, ' ') + var1 + std::string(7, ' ') + "APERTURA \"",
+               "tool \"Cambio de Mes de Trabajo\"", "expect 173 holds 0", "type 13 into 173", "press 175",
+               "expect title \"QRX 2012" + std::string(10, ' ') + var1 + std::string(7, ' ') + "DICIEMBRE\"",
+               // leaving the company selection without choosing shows WTIT, composed by the change
+               "tool \"Selección y Creación de Empresa\"", "press 240",
+               "expect title \"QRX 2012" + std::string(9, ' ') + var1 + std::string(4, ' ') + "DICIEMBRE\"",
+               "tool \"Salir de QRX2012\""});
+    EXPECT_EQ(app::MAIN(sf.ctx, {}), 0);
+    sf.backend().finish();
+    EXPECT_TRUE(sf.backend().ok()) << sf.backend().failures().front();
+    EXPECT_EQ(sf.ctx.W_MMES, "13");
+    EXPECT_EQ(sf.ctx.WTIT, "QRX 2012" + std::string(9, ' ') + var1 + std::string(4, ' ') + "DICIEMBRE");
 }
 
 }  // namespace

@@ -243,6 +243,7 @@ const Row kMenuRows[] = {
     {1, "&Parámetros de &Cuentas", "Cuentas Especiales"},
     {0, "&Utilitarios", ""},
     {1, "&Cambio de Mes de Trabajo ", "Opción para cambiar de meses"},
+    {1, "&Bloqueo de Meses", "Opción del supervisor para bloquear y desbloquear los meses de trabajo"},
     {1, "Selección y Creación de Empresa", "Opción para cambiar de empresa"},
     {1, "&Mantenimiento de Archivos", "Opción de mantenimiento de archivos"},
     {1, "-", ""},
@@ -293,7 +294,8 @@ TEST_F(Startup, OnlyTheBuiltScreensAreEnabled) {
     std::vector<std::string> enabled;
     for (const ui::MenuItem* m : entries)
         if (m->items.empty() && !m->separator && m->action) enabled.push_back(m->caption);
-    EXPECT_EQ(enabled, (std::vector<std::string>{"&Salir de Taviron", "Selección y Creación de Empresa",
+    EXPECT_EQ(enabled, (std::vector<std::string>{"&Salir de Taviron", "&Orígenes", "&Cambio de Mes de Trabajo ",
+                                                 "&Bloqueo de Meses", "Selección y Creación de Empresa",
                                                  "&Acerca de Taviron"}));
 }
 
@@ -306,7 +308,7 @@ TEST_F(Startup, TheToolbarHasNineButtonsWithTheirPicturesAndTooltips) {
     };
     const Tool expected[] = {
         {"ON", "Voucher", false},
-        {"calendar", "Cambio de Mes de Trabajo", false},
+        {"calendar", "Cambio de Mes de Trabajo", true},
         {"chimenea", "Selección y Creación de Empresa", true},
         {"aDisco", "BackUp", false},
         {"calc", "Llamar a la Calculadora de Windows", true},

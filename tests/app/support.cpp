@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/company.h"
+#include "masters/operations.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 
@@ -21,6 +22,7 @@ StartFolder::StartFolder() {
     report::installViewer(viewer_.get());
     script();
     ui::connectStore(ctx.store);
+    masters::registerOperations(ctx);  // as the program does before start-up
     ctx.openDocument = [this](const std::string& path) {
         opened.push_back(path);
         return platform::Status();
