@@ -54,6 +54,20 @@ TEST_F(Program, AFailingScriptNamesItsLineAndEndsWithOne) {
     EXPECT_NE(out.find("línea 1: la entrada \"Plan de Cuentas\" está deshabilitada"), std::string::npos) << out;
 }
 
+TEST_F(Program, ReportsAreWrittenWhereThePdfPatternSays) {
+    int rc = -1;
+    std::string out = play("answer Yes\nmenu \"&Utilitarios\" \"Selección y Creación de Empresa\"\n"
+                           "expect dialog INGRESO\npress 210\nclose\n",
+                           "--script guion.txt --pdf 'salida/{name}.pdf'", rc);
+    EXPECT_EQ(rc, 0) << out;
+    EXPECT_NE(out.find("informe: salida/utsce.pdf"), std::string::npos) << out;
+    ASSERT_TRUE(fs::exists(dir.file("salida/utsce.pdf"))) << out;
+    std::string text = app_test::run("pdftotext '" + dir.file("salida/utsce.pdf") + "' - 2>&1");
+    EXPECT_NE(text.find("DEMO"), std::string::npos) << text;
+    EXPECT_NE(text.find("C:\\QRX2012"), std::string::npos) << text;
+    EXPECT_FALSE(fs::exists(dir.file("reportes-salida")));
+}
+
 TEST_F(Program, DecliningTheDemoFolderEndsSilently) {
     int rc = -1;
     std::string out = play("answer No\n", "--script guion.txt", rc);
