@@ -81,7 +81,22 @@ std::string replaced(std::string pattern, const std::string& what, const std::st
     return pattern;
 }
 
+// True when Qt has a screen to show the windows on: an X or Wayland display, or a
+// platform chosen explicitly (offscreen, vnc...).
+bool haveDisplay() {
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(v);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
 int runWindows(int argc, char** argv, const Options& o) {
+    if (!haveDisplay()) {
+        std::cerr << "qrx2012 necesita una pantalla (DISPLAY o WAYLAND_DISPLAY); sin ella use "
+                     "qrx2012 --script GUION para reproducir un guion de acciones.\n";
+        return kExitUsage;
+    }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QRX 2012"));
     QApplication::setWindowIcon(ui::qt::programIcon());

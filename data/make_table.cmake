@@ -1,9 +1,13 @@
 # Builds one table of the installation data: cmake -DTOOL=qrx-dbf -DFIELDS=x.fields
 # [-DCSV=x.csv] -DOUT=x.dbf -P make_table.cmake
-file(STRINGS ${FIELDS} lines)
+file(STRINGS ${FIELDS} lines ENCODING UTF-8)
 set(args "")
 foreach(line ${lines})
-  string(REGEX REPLACE "#.*" "" line "${line}")
+  # Comments may hold any UTF-8 text: cut at the '#' by position, not by a pattern.
+  string(FIND "${line}" "#" hash)
+  if(hash GREATER -1)
+    string(SUBSTRING "${line}" 0 ${hash} line)
+  endif()
   string(STRIP "${line}" line)
   if(line STREQUAL "")
     continue()
