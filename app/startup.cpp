@@ -159,6 +159,7 @@ MainMenu BUILDMENU(Context& ctx) {
     };
     auto off = [](const char* caption, const char* message) { return MenuItem{caption, message, {}, {}}; };
     // An entry of an operation registered by another folder: live once it is there.
+    // Names with an argument ("R_C19 12") are registered as they are written.
     auto op = [&ctx, live, off](const char* caption, const char* message, const char* operation) {
         auto it = ctx.operations.find(operation);
         if (it == ctx.operations.end()) return off(caption, message);
@@ -173,97 +174,97 @@ MainMenu BUILDMENU(Context& ctx) {
 
     MainMenu m;
     m.menus.push_back(sub("&Contabilidad", {
-        off("&Voucher", "Proceso de creación y mantención de voucher (comprobantes)"),
-        off("&Impresión de Voucher", "Opción para Imprimir voucher ya procesados"),
-        off("&Borrar Voucher", "Proceso de Borrado de Voucher"),
+        op("&Voucher", "Proceso de creación y mantención de voucher (comprobantes)", "P_VOU"),
+        op("&Impresión de Voucher", "Opción para Imprimir voucher ya procesados", "R_VOU"),
+        op("&Borrar Voucher", "Proceso de Borrado de Voucher", "P_BORRA"),
         sep(),
-        off("&Consistencia", "Opción para verificar la información registrada"),
+        op("&Consistencia", "Opción para verificar la información registrada", "R_VD"),
         sep(),
         sub("Actualización Mensual de Moneda Extranjera", {
-            off("&Parámetros Actualización de Moneda Extranjera", "Indices de corrección monetaria"),
-            off("Actualización de Moneda Extranjera", "Proceso de actualización de moneda extranjera"),
+            op("&Parámetros Actualización de Moneda Extranjera", "Indices de corrección monetaria", "A_MTC"),
+            op("Actualización de Moneda Extranjera", "Proceso de actualización de moneda extranjera", "P_ACME"),
         }),
         sub("Amarres Automáticos Mensuales", {
-            off("&Análisis Naturaleza vs Función", "Análisis de gastos clase 6 vs clase 9"),
-            off("&Amarres Automáticos", "Proceso de creación de voucher de amarres"),
+            op("&Análisis Naturaleza vs Función", "Análisis de gastos clase 6 vs clase 9", "R_AG"),
+            op("&Amarres Automáticos", "Proceso de creación de voucher de amarres", "P_TRA"),
         }),
         sub("&E.C.P.N.", {
-            off("&Formato E.C.P.N.", "Formato del estado de cambios del patrimonio neto"),
-            off("&E.C.P.N.", "Estado de cambios del patrimonio neto"),
+            op("&Formato E.C.P.N.", "Formato del estado de cambios del patrimonio neto", "U_ECPN"),
+            op("&E.C.P.N.", "Estado de cambios del patrimonio neto", "C_ECPN"),
         }),
         live("&Salir de Taviron", "Salir del Programa", close),
     }));
 
     m.menus.push_back(sub("&Informes Contables", {
-        off("Libro &Diario", "Listasdo del libro diario analítico"),
-        off("Libro &Diario Simplificado", "Listasdo del libro diario simplificado"),
-        off("Libro &Mayor", "Listado del libro mayor analítico"),
-        off("&Libro Caja Banco", "Listado del libro caja banco"),
+        op("Libro &Diario", "Listasdo del libro diario analítico", "R_LDT"),
+        op("Libro &Diario Simplificado", "Listasdo del libro diario simplificado", "R_LDS2"),
+        op("Libro &Mayor", "Listado del libro mayor analítico", "R_LMP"),
+        op("&Libro Caja Banco", "Listado del libro caja banco", "R_LCB"),
         sep(),
-        off("Registro de &Compras", "Registro de compras del mes de trabajo"),
-        off("Registro de &Ventas", "Registro de ventas del mes de trabajo"),
-        off("Libro de &Honorarios", "Libro de Honorarios del mes de trabajo"),
-        off("Conciliación Bancaria", "Proceso de conciliación de bancos."),
+        op("Registro de &Compras", "Registro de compras del mes de trabajo", "R_LC2"),
+        op("Registro de &Ventas", "Registro de ventas del mes de trabajo", "R_LV2"),
+        op("Libro de &Honorarios", "Libro de Honorarios del mes de trabajo", "R_LH"),
+        op("Conciliación Bancaria", "Proceso de conciliación de bancos.", "P_CONCI"),
         sep(),
-        off("&Balance de Comprobación de Sumas y Saldos", "Balance de Comprobación de Sumas y Saldos"),
-        off("Hoja de Trabajo de &10 Columnas", "Hoja de Trabajo de diez columnas para nivel Balance/Registro)"),
+        op("&Balance de Comprobación de Sumas y Saldos", "Balance de Comprobación de Sumas y Saldos", "C_SPLAN"),
+        op("Hoja de Trabajo de &10 Columnas", "Hoja de Trabajo de diez columnas para nivel Balance/Registro)", "C_BT"),
         sub("Balance, &Estado de Resultado y Ratios Financieros", {
-            off("&Formato de Balance y Ratios", "Opción para crear el formato del balance general y resultados"),
-            off("&Enlace Plan de Cuentas", "Area de enlace del formato en plan de cuentas"),
-            off("Balance &Clasificado", "Balance Clasificado"),
+            op("&Formato de Balance y Ratios", "Opción para crear el formato del balance general y resultados", "U_FB"),
+            op("&Enlace Plan de Cuentas", "Area de enlace del formato en plan de cuentas", "A_PFB1"),
+            op("Balance &Clasificado", "Balance Clasificado", "C_BG"),
         }),
         sep(),
         sub("&Flujo de Efectivo", {
-            off("&Formato Flujo de Efectivo", "Definición del formato del flujo de efectivo"),
-            off("&Mantenimiento", "Opción para dar mantenimiento a los conceptos del F.E."),
-            off("Flujo de &Efectivo", "Flujo de efectivo"),
+            op("&Formato Flujo de Efectivo", "Definición del formato del flujo de efectivo", "U_FE"),
+            op("&Mantenimiento", "Opción para dar mantenimiento a los conceptos del F.E.", "P_MFE"),
+            op("Flujo de &Efectivo", "Flujo de efectivo", "C_FE"),
         }),
         sep(),
-        off("&Análisis de Documentos", "Análisis de documentos pendientes a la fecha"),
+        op("&Análisis de Documentos", "Análisis de documentos pendientes a la fecha", "C_CRD"),
     }));
 
     m.menus.push_back(sub("&Informes SUNAT", {
-        off("Libro &Diario", "Listado del libro diario"),
-        off("Libro &Diario Simplificado", "Listado del libro diario simplificado"),
-        off("Libro &Mayor", "Listado del libro mayor"),
-        off("Libro &Compras", "Listado del libro compras"),
-        off("Libro &Ventas", "Listado del libro ventas"),
-        off("Libro Caja", "Caja"),
-        off("Libro Bancos", "Bancos"),
-        off("Inventario y Balance", "Inventario y Balance"),
-        off("10 Caja y Bancos", "Caja y Bancos"),
-        off("12 Clientes", "Clientes"),
-        off("13 Ctas x Cobrar Relacionadas", "Clientes"),
-        off("14 Ctas por Cobrar Acc. Personal", "Ctas x Cobrar"),
-        off("16 Ctas por Cobrar Diversas", "Ctas x Cobrar Diversas"),
-        off("19 Prov. Ctas por Cobrar Dudosa", "Provision Ctas x Cobrar Dudosas"),
-        off("40 Tributos por Pagar", "Tributos por pagar"),
-        off("41 Remuneraciones por Pagar", "Proveedores"),
-        off("42 Proveedores", "Proveedores"),
-        off("43 Ctas x Pagar Relacionadas", "Clientes"),
-        off("46 Ctas por Pagar Diversas", "Ctas x Pagar Diversas"),
-        off("47 Beneficios Sociales de los Trabajadores", "Beneficios Sociales"),
-        off("49 Ganancias Diferidas", "Ganancias Diferidas"),
+        op("Libro &Diario", "Listado del libro diario", "R_SLDT"),
+        op("Libro &Diario Simplificado", "Listado del libro diario simplificado", "R_LDS2"),
+        op("Libro &Mayor", "Listado del libro mayor", "R_SLMP"),
+        op("Libro &Compras", "Listado del libro compras", "R_LC5"),
+        op("Libro &Ventas", "Listado del libro ventas", "R_LV5"),
+        op("Libro Caja", "Caja", "R_C10X 101"),
+        op("Libro Bancos", "Bancos", "R_C10X 104"),
+        op("Inventario y Balance", "Inventario y Balance", "C_SBT"),
+        op("10 Caja y Bancos", "Caja y Bancos", "R_C10"),
+        op("12 Clientes", "Clientes", "R_C19 12"),
+        op("13 Ctas x Cobrar Relacionadas", "Clientes", "R_C19 13"),
+        op("14 Ctas por Cobrar Acc. Personal", "Ctas x Cobrar", "R_C19 14"),
+        op("16 Ctas por Cobrar Diversas", "Ctas x Cobrar Diversas", "R_C19 16"),
+        op("19 Prov. Ctas por Cobrar Dudosa", "Provision Ctas x Cobrar Dudosas", "R_C19 19"),
+        op("40 Tributos por Pagar", "Tributos por pagar", "R_C40"),
+        op("41 Remuneraciones por Pagar", "Proveedores", "R_C19 41"),
+        op("42 Proveedores", "Proveedores", "R_C19 42"),
+        op("43 Ctas x Pagar Relacionadas", "Clientes", "R_C19 43"),
+        op("46 Ctas por Pagar Diversas", "Ctas x Pagar Diversas", "R_C19 46"),
+        op("47 Beneficios Sociales de los Trabajadores", "Beneficios Sociales", "R_C19 47"),
+        op("49 Ganancias Diferidas", "Ganancias Diferidas", "R_C19 49"),
         sep(),
-        off("&Exportar al PDB Compras", "Opción para exportar al PDB Compras"),
-        off("&Exportar al PDB Ventas", "Opción para exportar al PDB Ventas"),
-        off("&Exportar al PDB TC", "Opción para exportar al PDB TC"),
+        op("&Exportar al PDB Compras", "Opción para exportar al PDB Compras", "PDBC"),
+        op("&Exportar al PDB Ventas", "Opción para exportar al PDB Ventas", "PDBV"),
+        op("&Exportar al PDB TC", "Opción para exportar al PDB TC", "PDBTC"),
         sep(),
-        off("&DAOT Compra", "Opción para exportar al DAOT Compras"),
-        off("&DAOT Ventas", "Opción para exportar al DAOT Ventas"),
+        op("&DAOT Compra", "Opción para exportar al DAOT Compras", "DAOTC"),
+        op("&DAOT Ventas", "Opción para exportar al DAOT Ventas", "DAOTV"),
         sep(),
-        off("Libros Electronico", "Opción para exportar los Libros Electronicos"),
+        op("Libros Electronico", "Opción para exportar los Libros Electronicos", "LIBROE"),
     }));
 
     m.menus.push_back(sub("&Tablas", {
-        off("&Plan de Cuentas", "Area de creación y mantención del plan de cuentas de la empresa"),
+        op("&Plan de Cuentas", "Area de creación y mantención del plan de cuentas de la empresa", "A_PLAN"),
         op("&Orígenes", "Opción pra definer los diferentes Orígenes para los Voucher ", "U_TL"),
-        off("Tipo de &Documentos", "Area de creación y mantención de tipos de documento"),
-        off("P&roveedores / Clientes /....", "Area de creación y mantención de los proveedores y clientes"),
-        off("&Tipo de Cambio Diario", "Area de creación y mantención de la tabla de tipo de cambio"),
-        off("Medios de Pago&", "Area de creación y mantención de la tabla de Medios de Pagos"),
+        op("Tipo de &Documentos", "Area de creación y mantención de tipos de documento", "A_TD"),
+        op("P&roveedores / Clientes /....", "Area de creación y mantención de los proveedores y clientes", "A_PRO"),
+        op("&Tipo de Cambio Diario", "Area de creación y mantención de la tabla de tipo de cambio", "A_TC"),
+        op("Medios de Pago&", "Area de creación y mantención de la tabla de Medios de Pagos", "A_MPAGO"),
         sep(),
-        off("&Parámetros de &Cuentas", "Cuentas Especiales"),
+        op("&Parámetros de &Cuentas", "Cuentas Especiales", "U_PARA"),
     }));
 
     m.menus.push_back(sub("&Utilitarios", {
@@ -271,28 +272,35 @@ MainMenu BUILDMENU(Context& ctx) {
         live("&Bloqueo de Meses", "Opción del supervisor para bloquear y desbloquear los meses de trabajo",
              [&ctx] { CierreM(ctx); }),
         live("Selección y Creación de Empresa", "Opción para cambiar de empresa", [&ctx] { selectCompany(ctx); }),
-        off("&Mantenimiento de Archivos", "Opción de mantenimiento de archivos"),
+        op("&Mantenimiento de Archivos", "Opción de mantenimiento de archivos", "U_MANT"),
         sep(),
-        off("&Datos Generales de la Empresa", "Parámetros de Empresa"),
+        op("&Datos Generales de la Empresa", "Parámetros de Empresa", "U_EMP"),
         sep(),
-        off("&BackUp", "Realiza una copia de seguridad"),
+        op("&BackUp", "Realiza una copia de seguridad", "BACKUP"),
         sep(),
-        off("&Asiento de apertura", "Asiento de apertura"),
+        op("&Asiento de apertura", "Asiento de apertura", "U_CIERRE"),
         sep(),
         live("&Acerca de Taviron", "", about),
     }));
 
+    // A button of an operation registered by another folder (empty: disabled).
+    auto operation = [&ctx](const char* name) -> std::function<void()> {
+        auto it = ctx.operations.find(name);
+        if (it == ctx.operations.end()) return {};
+        auto fn = it->second;
+        return [&ctx, fn] { fn(ctx); };
+    };
     auto tool = [&ctx](const char* icon, const std::string& tip, std::function<void()> fn) {
         return ToolButton{icon, tip, fn ? guardedAction(ctx, tip, std::move(fn)) : std::function<void()>()};
     };
     m.toolbar = {
-        tool("ON", "Voucher", {}),
+        tool("ON", "Voucher", operation("P_VOU")),
         tool("calendar", "Cambio de Mes de Trabajo", [&ctx] { U_TRAB(ctx); }),
         tool("chimenea", "Selección y Creación de Empresa", [&ctx] { selectCompany(ctx); }),
-        tool("aDisco", "BackUp", {}),
+        tool("aDisco", "BackUp", operation("BACKUP")),
         tool("calc", "Llamar a la Calculadora de Windows", calculator),
         tool("printer", "Selección de Impresora", choosePrinter),
-        tool("mantencion", "Mantenimiento de Archivos", {}),
+        tool("mantencion", "Mantenimiento de Archivos", operation("U_MANT")),
         tool("pie", std::string("Página web de ") + kProgramName + " (" + kWebPage + ")", webPage),
         tool("Salir", "Salir de QRX2012", close),
     };
