@@ -12,6 +12,10 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QMessageBox>
+
+#include <fstream>
+#include <sstream>
 
 #include "app/startup.h"
 #include "platform/clock.h"
@@ -140,6 +144,45 @@ TEST(ProgramWindow, TheStartedProgramShowsItsMenusToolbarPictureAndMessageBar) {
     EXPECT_EQ(frame(), nullptr);
     ui::install(nullptr);
     platform::Clock::reset();
+}
+
+TEST(ProgramWindow, AnErrorInAnActionIsShownInAWindowAndClosesTheMainWindow) {
+    app_test::StartFolder sf;
+    auto qt = std::make_shared<ui::qt::QtBackend>();
+    ui::install(qt);
+    ui::MainWindow w;
+    w.title = "QRX 2012";
+    w.menus = {ui::MenuItem{"&Utilitarios", "", {}, {ui::MenuItem{"&Prueba", "", app::guardedAction(sf.ctx, "Prueba", [] {
+                                                                     throw std::runtime_error("tabla dañada");
+                                                                 }), {}}}}};
+    sf.ctx.mainWindow = &w;
+    std::string boxTitle, boxText;
+    whenMain([&](ui::qt::MainFrame* f) {
+        // the error window is modal: read it and close it once it is up
+        auto* timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [&, timer] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                timer->stop();
+                timer->deleteLater();
+                boxTitle = box->windowTitle().toStdString();
+                boxText = box->text().toStdString();
+                box->accept();
+            }
+        });
+        timer->start(5);
+        f->menuBar()->actions()[0]->menu()->actions()[0]->trigger();
+    });
+    qt->runMainWindow(w);  // returns: the handler closed the window
+    sf.ctx.mainWindow = nullptr;
+    EXPECT_TRUE(w.closed);
+    EXPECT_EQ(frame(), nullptr);
+    EXPECT_EQ(boxTitle, "Error del programa");
+    EXPECT_NE(boxText.find("tabla dañada"), std::string::npos) << boxText;
+    std::ifstream log(sf.file("Error.log"));
+    std::stringstream text;
+    text << log.rdbuf();
+    EXPECT_NE(text.str().find("Operación: Prueba"), std::string::npos) << text.str();
+    ui::install(nullptr);
 }
 
 }  // namespace
