@@ -433,6 +433,11 @@ bool ScriptBackend::dialogCommand(Dialog& d, const Command& c) {
 int ScriptBackend::run(Dialog& d) {
     d.start();
     stack_.push_back(&d);
+    // The dialog leaves the stack however the run ends, an action's exception included.
+    struct Pop {
+        std::vector<Dialog*>& stack;
+        ~Pop() { stack.pop_back(); }
+    } pop{stack_};
     while (!d.ended()) {
         const Command* c = nextCommand();
         if (!c) {
@@ -442,7 +447,6 @@ int ScriptBackend::run(Dialog& d) {
         }
         dialogCommand(d, *c);
     }
-    stack_.pop_back();
     return d.result();
 }
 
