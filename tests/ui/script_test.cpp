@@ -149,3 +149,21 @@ TEST(Script, LockWaitsThroughTheScreenNeverHang) {
 }
 
 }  // namespace
+
+namespace {
+
+// An action that throws leaves no dialog behind: the next expectations see the
+// screens that are really open.
+TEST(Script, ADialogWhoseActionThrowsIsNoLongerOpen) {
+    auto s = std::make_shared<ScriptBackend>();
+    install(s);
+    Dialog d("Falla", "FALLA");
+    d.button(175, "OK", [] { throw std::runtime_error("falla de prueba"); });
+    s->add({"press 175", "expect closed"});
+    EXPECT_THROW(run(d), std::runtime_error);
+    s->finish();
+    EXPECT_TRUE(s->ok()) << s->failures().front();
+    EXPECT_EQ(s->top(), nullptr);
+}
+
+}  // namespace
