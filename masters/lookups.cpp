@@ -256,6 +256,45 @@ bool HELPPLAN2(app::Context& ctx, std::string& code, LookupView view, char slot)
     return lookup(ctx, code, view, m);
 }
 
+namespace {
+
+// The counterparty members: the typed code upper-cased, sought in `pc` order 1; the
+// picker lists by code when the text begins with a digit, by business name otherwise,
+// everything when it begins with a blank. `pc` is not put back: a found code leaves it
+// selected in order 1.
+Member counterparty(app::Context& ctx, const std::string& typedUpper) {
+    LookupGlobals& g = lookupGlobals(ctx);
+    const std::string typed = trim(typedUpper);
+    const bool all = typedUpper.empty() || typedUpper[0] == ' ';
+    const bool byCode = !all && std::isdigit(static_cast<unsigned char>(typedUpper[0]));
+    Member m;
+    m.alias = "pc";
+    m.accepts = found;
+    m.table = "tmppc";
+    m.fields = {{"RUT", 11}, {"CODIGO", 11}, {"RS", 40}};
+    m.lists = [all, byCode, typed](WorkArea& a) {
+        if (all) return true;
+        return byCode ? startsWith(a.text("RUT"), typed) : startsWith(upper(a.text("RS")), typed);
+    };
+    m.indexKey = byCode ? "rut" : "upper(rs)";
+    m.indexFile = "aa";
+    m.columns = {{"Código", "RUT"}, {"Cod.Tributario", "CODIGO"}, {"Razón Social", "RS"}};
+    m.take = [&g](WorkArea& row, bool) {
+        g.W_RUT = row.text("RUT");
+        g.R_TEXTO = row.text("RS");
+    };
+    m.name = [&g] { return g.R_TEXTO; };
+    m.restoreCaller = false;
+    return m;
+}
+
+}  // namespace
+
+bool HELPRUC(app::Context& ctx, std::string& code, LookupView view) {
+    code = upper(code);
+    return lookup(ctx, code, view, counterparty(ctx, code));
+}
+
 bool HELPTO(app::Context& ctx, std::string& code, LookupView view) {
     LookupGlobals& g = lookupGlobals(ctx);
     Member m;

@@ -136,4 +136,113 @@ TEST_F(Lookups, Kinds) {
     }
 }
 
+
+// One member of the family with the codes it is tried on.
+struct MemberCase {
+    const char* name;
+    Lookup lookup;
+    int width;
+    const char* valid;      // accepted at once
+    const char* label;      // what label 174 shows then ("" when the member writes no label)
+    const char* unknown;    // opens the picker
+    const char* firstRow;   // the picker's first row
+    const char* search;     // typed in the picker
+    const char* foundRow;   // the row the search reaches
+    const char* picked;     // the code taken with Enter
+    std::function<std::string(masters::LookupGlobals&)> global;  // where the member writes the code
+};
+
+std::vector<MemberCase> memberCases() {
+    using masters::LookupGlobals;
+    return {
+        {"HELPPLAN2 1", [](app::Context& c, std::string& k, LookupView v) { return masters::HELPPLAN2(c, k, v, '1'); },
+         10, "4211", "", "1011", "104101|Banco de Crédito del Perú M.N.|A", "4211", "4211|No emitidas|P", "4211",
+         [](LookupGlobals& g) { return g.W_PLAN1X[0]; }},
+        {"HELPPLAN2 8", [](app::Context& c, std::string& k, LookupView v) { return masters::HELPPLAN2(c, k, v, '8'); },
+         10, "1011", "", "10", "1011|Caja moneda nacional|A", "1041", "104101|Banco de Crédito del Perú M.N.|A",
+         "104101", [](LookupGlobals& g) { return g.W_PLAN1X[7]; }},
+        {"HELPTO", masters::HELPTO, 2, "02", "VENTAS", "99", "01|COMPRAS", "5", "50|IMPORTACIONES", "50",
+         [](LookupGlobals& g) { return g.W_TO + "|" + g.P_TO; }},
+        {"HELPTO2 3", [](app::Context& c, std::string& k, LookupView v) { return masters::HELPTO2(c, k, v, '3'); }, 2,
+         "03", "", "9", "01|COMPRAS", "02", "02|VENTAS", "02", [](LookupGlobals& g) { return g.W_ORIGEN[2]; }},
+        {"HELPTD2", masters::HELPTD2, 2, "01", "", "ZZ", "00|Otros", "02", "02|Recibo por Honorarios", "02",
+         [](LookupGlobals& g) { return g.W_DOC; }},
+        {"HELPMPAGO", masters::HELPMPAGO, 3, "001", "", "ZZZ", "001|Depósito en cuenta", "003",
+         "003|Transferencia de fondos", "003", [](LookupGlobals& g) { return g.W_MPAGO; }},
+        {"HELPFB 1", [](app::Context& c, std::string& k, LookupView v) { return masters::HELPFB(c, k, v, "1"); }, 4,
+         "A101", "Efectivo y equivalentes de efectivo", "A1", "A100|ACTIVO CORRIENTE", "A102",
+         "A102|Inversiones financieras", "A102", [](LookupGlobals& g) { return g.W_FB + "|" + g.P_FB; }},
+        {"HELPFB 2", [](app::Context& c, std::string& k, LookupView v) { return masters::HELPFB(c, k, v, "2"); }, 4,
+         "A101", "Efectivo y equivalentes de efectivo", "A1", "A100|ACTIVO CORRIENTE", "A102",
+         "A102|Cuentas por cobrar comerciales", "A102",  // 30 characters of the name
+         [](LookupGlobals& g) { return g.W_FB + "|" + g.P_FB; }},
+        {"HELPFE", masters::HELPFE, 4, "O001", "Cobranza de venta de bienes y prestación de servicios", "I9",
+         "I999|AUMENTO (DISMINUCIÓN) DEL EFEC", "I", "I999|AUMENTO (DISMINUCIÓN) DEL EFEC", "I999",
+         [](LookupGlobals& g) { return g.W_FE; }},
+    };
+}
+
+TEST_F(Lookups, EveryMemberAcceptsAValidCodeAndPicksAnother) {
+    for (const MemberCase& m : memberCases()) {
+        SCOPED_TRACE(m.name);
+        masters::lookupGlobals(sf.ctx) = {};
+        placeCaller();
+        std::vector<std::string> accept = {"type " + std::string(m.valid) + " into 173", "focus 177", "expect 177 focused"};
+        if (*m.label) accept.push_back("expect 174 holds \"" + std::string(m.label) + "\"");
+        accept.push_back("press 175");
+        EXPECT_EQ(trim(play(m.lookup, m.width, accept)), m.valid);
+        std::string written = m.global(g());
+        EXPECT_EQ(trim(written.substr(0, written.find('|'))), m.valid);
+        expectCallerBack();
+
+        placeCaller();
+        std::string code = play(m.lookup, m.width,
+                                {"type " + std::string(m.unknown) + " into 173", "focus 177",
+                                 "expect caption \"Selecion de Registros\"",
+                                 "expect row 1 of 181 \"" + std::string(m.firstRow) + "\"", "search " + std::string(m.search),
+                                 "expect current 181 \"" + std::string(m.foundRow) + "\"", "key Enter",
+                                 "expect 173 focused", "expect 173 holds " + std::string(m.picked), "focus 177",
+                                 "expect 177 focused", "press 175"});
+        EXPECT_EQ(trim(code), m.picked);
+        written = m.global(g());
+        EXPECT_EQ(trim(written.substr(0, written.find('|'))), m.picked);
+        expectCallerBack();
+        // Escape in the picker takes nothing and the field keeps its text
+        placeCaller();
+        code = play(m.lookup, m.width,
+                    {"type " + std::string(m.unknown) + " into 173", "focus 177", "key Escape", "expect 173 focused",
+                     "press 176"});
+        EXPECT_EQ(trim(code), m.unknown);
+        expectCallerBack();
+    }
+}
+
+TEST_F(Lookups, TheNamesTheMembersWrite) {
+    // a pick writes the document type's name too, an accepted code does not
+    play(masters::HELPTD2, 2, {"type 01 into 173", "focus 177", "press 175"});
+    EXPECT_EQ(g().R_TD, "");
+    play(masters::HELPTD2, 2, {"type 9 into 173", "focus 177", "search 01", "key Enter", "press 176"});
+    EXPECT_EQ(trim(g().R_TD), "Factura");
+    // the origin name goes to P_TO and the label
+    play(masters::HELPTO, 2, {"type 9 into 173", "focus 177", "search 07", "key Enter", "expect 174 holds PLANILLAS",
+                              "press 176"});
+    EXPECT_EQ(trim(g().P_TO), "PLANILLAS");
+}
+
+TEST_F(Lookups, FormatLinesBeginningWithRAreNotLookedUp) {
+    placeCaller();
+    EXPECT_EQ(trim(play([](app::Context& c, std::string& k, LookupView v) { return masters::HELPFB(c, k, v, "1"); }, 4,
+                        {"type R999 into 173", "focus 177", "expect 177 focused", "press 175"})),
+              "R999");
+    EXPECT_EQ(g().W_FB, "");
+    expectCallerBack();
+}
+
+TEST_F(Lookups, ABlankCashFlowCodeListsTheOperatingInvestingAndFinancingLines) {
+    play(masters::HELPFE, 4,
+         {"focus 177", "expect row 1 of 181 \"F101|Obtención de préstamos\"", "key End",
+          "expect current 181 \"O999|AUMENTO (DISMINUCIÓN) DEL EFEC\"", "search C", "key Enter",
+          "expect 173 holds O999", "press 176"});
+}
+
 }  // namespace
