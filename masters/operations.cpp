@@ -1,11 +1,21 @@
 #include "masters/operations.h"
 
+#include "app/backup.h"
 #include "masters/origins.h"
+#include "masters/parameters.h"
 
 namespace masters {
 
 void registerOperations(app::Context& ctx) {
     ctx.operations["U_TL"] = [](app::Context& c) { U_TL(c); };
+    ctx.operations["U_EMP"] = [](app::Context& c) { U_EMP(c); };
+    ctx.operations["U_PARA"] = [](app::Context& c) { U_PARA(c); };
+    // The backup ends the program, whether or not the archive could be made.
+    ctx.operations["BACKUP"] = [](app::Context& c) {
+        app::BACKUP(c);
+        if (c.mainWindow) c.mainWindow->close();
+    };
+    ctx.operations["RESTAURA"] = [](app::Context& c) { app::RESTAURA(c); };
 }
 
 }  // namespace masters

@@ -294,9 +294,10 @@ TEST_F(Startup, OnlyTheBuiltScreensAreEnabled) {
     std::vector<std::string> enabled;
     for (const ui::MenuItem* m : entries)
         if (m->items.empty() && !m->separator && m->action) enabled.push_back(m->caption);
-    EXPECT_EQ(enabled, (std::vector<std::string>{"&Salir de Taviron", "&Orígenes", "&Cambio de Mes de Trabajo ",
-                                                 "&Bloqueo de Meses", "Selección y Creación de Empresa",
-                                                 "&Acerca de Taviron"}));
+    EXPECT_EQ(enabled, (std::vector<std::string>{"&Salir de Taviron", "&Orígenes", "&Parámetros de &Cuentas",
+                                                 "&Cambio de Mes de Trabajo ", "&Bloqueo de Meses",
+                                                 "Selección y Creación de Empresa", "&Datos Generales de la Empresa",
+                                                 "&BackUp", "&Acerca de Taviron"}));
 }
 
 TEST_F(Startup, TheToolbarHasNineButtonsWithTheirPicturesAndTooltips) {
@@ -310,7 +311,7 @@ TEST_F(Startup, TheToolbarHasNineButtonsWithTheirPicturesAndTooltips) {
         {"ON", "Voucher", false},
         {"calendar", "Cambio de Mes de Trabajo", true},
         {"chimenea", "Selección y Creación de Empresa", true},
-        {"aDisco", "BackUp", false},
+        {"aDisco", "BackUp", true},
         {"calc", "Llamar a la Calculadora de Windows", true},
         {"printer", "Selección de Impresora", true},
         {"mantencion", "Mantenimiento de Archivos", false},
@@ -330,7 +331,7 @@ TEST_F(Startup, ADisabledEntryCannotBeChosen) {
     start({"answer Yes", "menu \"&Contabilidad\" \"&Voucher\""});
     ASSERT_EQ(sf.backend().failures().size(), 1u);
     EXPECT_NE(sf.backend().failures()[0].find("deshabilitada"), std::string::npos) << failures();
-    start({"tool \"BackUp\""});
+    start({"tool \"Mantenimiento de Archivos\""});
     ASSERT_EQ(sf.backend().failures().size(), 1u);
     EXPECT_NE(sf.backend().failures()[0].find("deshabilitado"), std::string::npos) << failures();
 }

@@ -116,7 +116,7 @@ TEST(ProgramWindow, TheStartedProgramShowsItsMenusToolbarPictureAndMessageBar) {
         QMenu* util = tops[4]->menu();
         EXPECT_TRUE(entry(util, "Selección y Creación de Empresa")->isEnabled());
         EXPECT_TRUE(entry(util, "&Acerca de Taviron")->isEnabled());
-        EXPECT_FALSE(entry(util, "&BackUp")->isEnabled());
+        EXPECT_TRUE(entry(util, "&BackUp")->isEnabled());
 
         QToolBar* bar = f->findChild<QToolBar*>();
         ASSERT_NE(bar, nullptr);
