@@ -1,12 +1,14 @@
 #include "masters/operations.h"
 
 #include "app/backup.h"
+#include "masters/chart.h"
 #include "masters/origins.h"
 #include "masters/parameters.h"
 
 namespace masters {
 
 void registerOperations(app::Context& ctx) {
+    ctx.operations["A_PLAN"] = [](app::Context& c) { A_PLAN(c); };
     ctx.operations["U_TL"] = [](app::Context& c) { U_TL(c); };
     ctx.operations["U_EMP"] = [](app::Context& c) { U_EMP(c); };
     ctx.operations["U_PARA"] = [](app::Context& c) { U_PARA(c); };

@@ -294,8 +294,8 @@ TEST_F(Startup, OnlyTheBuiltScreensAreEnabled) {
     std::vector<std::string> enabled;
     for (const ui::MenuItem* m : entries)
         if (m->items.empty() && !m->separator && m->action) enabled.push_back(m->caption);
-    EXPECT_EQ(enabled, (std::vector<std::string>{"&Salir de Taviron", "&Orígenes", "&Parámetros de &Cuentas",
-                                                 "&Cambio de Mes de Trabajo ", "&Bloqueo de Meses",
+    EXPECT_EQ(enabled, (std::vector<std::string>{"&Salir de Taviron", "&Plan de Cuentas", "&Orígenes",
+                                                 "&Parámetros de &Cuentas", "&Cambio de Mes de Trabajo ", "&Bloqueo de Meses",
                                                  "Selección y Creación de Empresa", "&Datos Generales de la Empresa",
                                                  "&BackUp", "&Acerca de Taviron"}));
 }
