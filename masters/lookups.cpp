@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/company.h"
+#include "masters/counterparties.h"
 #include "store/store.h"
 #include "ui/patterns.h"
 #include "ui/text.h"
@@ -293,6 +294,53 @@ Member counterparty(app::Context& ctx, const std::string& typedUpper) {
 bool HELPRUC(app::Context& ctx, std::string& code, LookupView view) {
     code = upper(code);
     return lookup(ctx, code, view, counterparty(ctx, code));
+}
+
+namespace {
+
+// "*" in a counterparty field: the form for a new counterparty, then the counterparty on
+// which the form left `pc` is taken. False: the field is validated again with its code.
+bool newCounterparty(app::Context& ctx, std::string& code, const LookupView& view, const Member& m) {
+    EDITPC(ctx, nullptr, true);
+    WorkArea& pc = ctx.store.select("pc");
+    if (pc.eof()) return false;
+    m.take(pc, false);
+    code = pc.text("RUT");
+    if (m.name) showName(view, m.name());
+    showCode(view);
+    return false;
+}
+
+}  // namespace
+
+bool HELPRUCN(app::Context& ctx, std::string& code, LookupView view) {
+    code = upper(code);
+    Member m = counterparty(ctx, code);
+    if (startsWith(code, "*")) return newCounterparty(ctx, code, view, m);
+    return lookup(ctx, code, view, m);
+}
+
+bool HELPRUCM(app::Context& ctx, std::string& code, LookupView view, int dueLabel) {
+    code = upper(code);
+    Member m = counterparty(ctx, code);
+    LookupGlobals& g = lookupGlobals(ctx);
+    // The counterparty's credit days (the number in the first two characters of CIUDAD)
+    // give the due date of the document.
+    m.take = [&ctx, &g, view, dueLabel, take = m.take](WorkArea& row, bool picked) {
+        take(row, picked);
+        WorkArea& pc = ctx.store.area("pc");
+        if (&row != &pc && !pc.seek(Value(g.W_RUT), false)) return;
+        const std::string ciudad = pc.text("CIUDAD").substr(0, 2);
+        int days = 0;
+        std::size_t i = ciudad.find_first_not_of(' ');
+        for (; i < ciudad.size() && std::isdigit(static_cast<unsigned char>(ciudad[i])); ++i)
+            days = days * 10 + (ciudad[i] - '0');
+        if (days == 0) return;
+        g.WFECHAV = g.WFECHAD.addDays(days);
+        if (view.dialog && dueLabel && view.dialog->find(dueLabel)) view.dialog->refresh(dueLabel);
+    };
+    if (startsWith(code, "*")) return newCounterparty(ctx, code, view, m);
+    return lookup(ctx, code, view, m);
 }
 
 bool HELPTO(app::Context& ctx, std::string& code, LookupView view) {

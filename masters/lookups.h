@@ -49,7 +49,9 @@ struct LookupGlobals {
     std::string W_FE, P_FE;   // HELPFE
 };
 
-// The lookup globals of this context (created empty on first use).
+// The lookup globals of this context (created empty on first use). They are kept by the
+// context's address: a context made where an earlier one was finds that one's values, so
+// whoever makes contexts one after another (the tests) clears them.
 LookupGlobals& lookupGlobals(app::Context& ctx);
 
 // Where a lookup shows what it took: the caller's dialog, the code field (reloaded

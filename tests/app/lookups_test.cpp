@@ -23,7 +23,10 @@ using Lookup = std::function<bool(app::Context&, std::string&, LookupView)>;
 
 class Lookups : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(sf.openDemo()); }
+    void SetUp() override {
+        ASSERT_TRUE(sf.openDemo());
+        masters::lookupGlobals(sf.ctx) = {};  // a context at the address of an earlier one
+    }
 
     // A caller's form: code field 173 (width `width`) validated by the lookup, name label
     // 174, a second field 177 to move to, OK and Cancela. Plays the lines and returns the
@@ -243,6 +246,104 @@ TEST_F(Lookups, ABlankCashFlowCodeListsTheOperatingInvestingAndFinancingLines) {
          {"focus 177", "expect row 1 of 181 \"F101|Obtención de préstamos\"", "key End",
           "expect current 181 \"O999|AUMENTO (DISMINUCIÓN) DEL EFEC\"", "search C", "key Enter",
           "expect 173 holds O999", "press 176"});
+}
+
+class CounterpartyLookups : public Lookups {
+protected:
+    void SetUp() override {
+        Lookups::SetUp();
+        // code, business name, CIUDAD (credit days in its first two characters)
+        const char* rows[][3] = {{"20100070970", "SUPERMERCADOS PERUANOS S.A.", "30LIMA"},
+                                 {"10456789012", "alvarez perez juan", "  AREQUIPA"},
+                                 {"20512345678", "BANCO EJEMPLO SAC", "15"}};
+        store::WorkArea& pc = sf.ctx.store.select("pc");
+        for (auto& r : rows) {
+            ASSERT_TRUE(pc.appendBlank());
+            pc.put("RUT", Value(std::string(r[0])));
+            pc.put("CODIGO", Value(std::string(r[0])));
+            pc.put("RS", Value(std::string(r[1])));
+            pc.put("CIUDAD", Value(std::string(r[2])));
+            pc.unlock();
+        }
+        placeCaller();
+    }
+};
+
+TEST_F(CounterpartyLookups, AKnownCodeIsTakenAndLeavesPcSelected) {
+    std::string code = play(masters::HELPRUC, 11,
+                            {"type 20512345678 into 173", "focus 177", "expect 177 focused",
+                             "expect 174 holds \"BANCO EJEMPLO SAC\"", "press 175"});
+    EXPECT_EQ(code, "20512345678");
+    EXPECT_EQ(g().W_RUT, "20512345678");
+    EXPECT_EQ(trim(g().R_TEXTO), "BANCO EJEMPLO SAC");
+    EXPECT_EQ(sf.ctx.store.current().alias(), "pc");
+    EXPECT_EQ(sf.ctx.store.current().order(), 1);
+    EXPECT_EQ(trim(sf.ctx.store.current().text("RUT")), "20512345678");
+}
+
+TEST_F(CounterpartyLookups, ThePickerListsByCodeOrByNameOrEverything) {
+    // typed text, first row, rows listed
+    struct Case {
+        const char* typed;
+        const char* firstRow;
+        const char* secondRow;
+    };
+    const Case cases[] = {
+        {"205", "20512345678|20512345678|BANCO EJEMPLO SAC", "(no hay fila 2)"},
+        {"20", "20100070970|20100070970|SUPERMERCADOS PERUANOS S.A.", "20512345678|20512345678|BANCO EJEMPLO SAC"},
+        {"alv", "10456789012|10456789012|alvarez perez juan", "(no hay fila 2)"},  // upper-cased, by name
+        {"\" x\"", "10456789012|10456789012|alvarez perez juan", "20512345678|20512345678|BANCO EJEMPLO SAC"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        play(masters::HELPRUC, 11,
+             {"type " + std::string(c.typed) + " into 173", "focus 177", "expect caption \"Selecion de Registros\"",
+              "expect row 1 of 181 \"" + std::string(c.firstRow) + "\"",
+              "expect row 2 of 181 \"" + std::string(c.secondRow) + "\"", "key Escape", "press 176"});
+    }
+    // by name the search goes over the upper-cased names
+    std::string code = play(masters::HELPRUC, 11,
+                            {"type \" \" into 173", "focus 177", "search su", "expect current 181 "
+                             "\"20100070970|20100070970|SUPERMERCADOS PERUANOS S.A.\"", "key Enter",
+                             "expect 173 holds 20100070970", "focus 177", "expect 177 focused", "press 175"});
+    EXPECT_EQ(code, "20100070970");
+}
+
+TEST_F(CounterpartyLookups, TheCreditDaysGiveTheDueDate) {
+    const store::Date d = *store::Date::fromYmd(2026, 3, 10);
+    struct Case {
+        std::vector<std::string> lines;
+        store::Date due;
+    };
+    const Case cases[] = {
+        {{"type 20100070970 into 173", "focus 177", "press 175"}, d.addDays(30)},                // found
+        {{"type 2051 into 173", "focus 177", "key Enter", "press 176"}, d.addDays(15)},         // picked
+        {{"type 10456789012 into 173", "focus 177", "press 175"}, store::Date()},               // no days
+    };
+    for (const Case& c : cases) {
+        g().WFECHAD = d;
+        g().WFECHAV = store::Date();
+        play([](app::Context& ctx, std::string& k, LookupView v) { return masters::HELPRUCM(ctx, k, v, 0); }, 11,
+             c.lines);
+        EXPECT_EQ(g().WFECHAV, c.due);
+    }
+}
+
+TEST_F(CounterpartyLookups, AnAsteriskOpensTheNewCounterpartyForm) {
+    int n = 0;
+    for (const Lookup& l : {Lookup(masters::HELPRUCN),
+                            Lookup([](app::Context& c, std::string& k, LookupView v) {
+                                return masters::HELPRUCM(c, k, v, 0);
+                            })}) {
+        const std::string rut = "2060000000" + std::to_string(++n);
+        std::string code = play(l, 11,
+                                {"type * into 173", "focus 177", "expect dialog DatosPc", "type " + rut + " into 173",
+                                 "focus 177", "type \"NUEVO PROVEEDOR\" into 177", "press 175", "expect dialog Prueba",
+                                 "expect 173 focused", "expect 173 holds " + rut,
+                                 "expect 174 holds \"NUEVO PROVEEDOR\"", "focus 177", "expect 177 focused", "press 175"});
+        EXPECT_EQ(code, rut);
+        EXPECT_EQ(g().W_RUT, rut);
+    }
 }
 
 }  // namespace
