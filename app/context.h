@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/lookup_globals.h"
 #include "output/report/handover.h"
 #include "platform/status.h"
 #include "store/decimal.h"
@@ -54,6 +55,7 @@ struct Context {
     std::vector<std::string> ARRTO;
     int CTO = 0;
     int MA = 1;              // report period: 1 monthly, otherwise accumulated
+    LookupGlobals lookups;   // what the lookups took (CADENA, W_PLAN, W_RUT...)
     std::string WNOM = "a";  // output file of the text exports
 
     // How a written file (a spreadsheet, a text export) is shown to the user: by default

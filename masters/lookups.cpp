@@ -191,10 +191,6 @@ bool found(WorkArea&) { return true; }
 
 }  // namespace
 
-LookupGlobals& lookupGlobals(app::Context& ctx) {
-    static std::map<const app::Context*, LookupGlobals> all;
-    return all[&ctx];
-}
 
 bool HELPPLAN(app::Context& ctx, std::string& code, LookupView view, char kind, char slot) {
     LookupGlobals& g = lookupGlobals(ctx);

@@ -24,35 +24,10 @@ namespace masters {
 // The global values through which the lookups talk to their callers, one set per
 // context. A caller may bind its field to one of them; the lookup writes them in any
 // case.
-struct LookupGlobals {
-    std::string CADENA;  // the search text of the open picker
-    int WLARGO = 0;      // length of the typed code without surrounding blanks
-    std::string WWCTA;   // the typed code without surrounding blanks
+using LookupGlobals = app::LookupGlobals;
 
-    // HELPPLAN slots: [0] W_PLAN/P_TEXTO, [1] W_PLAN1/P_TEXTO1 ... [4] W_PLAN4/P_TEXTO4.
-    std::array<std::string, 5> W_PLAN;
-    std::array<std::string, 5> P_TEXTO;
-    // HELPPLAN2 slots 1 to 9: W_PLAN11 .. W_PLAN19 ([0] is W_PLAN11).
-    std::array<std::string, 9> W_PLAN1X;
-
-    // Counterparties (HELPRUC, HELPRUCN, HELPRUCM).
-    std::string W_RUT, R_TEXTO;
-    store::Date WFECHAD, WFECHAV;  // document date and due date (HELPRUCM)
-
-    // Origins (HELPTO, HELPTO2): W_ORIGEN[0] is W_ORIGEN1.
-    std::string W_TO, P_TO;
-    std::array<std::string, 3> W_ORIGEN;
-
-    std::string W_DOC, R_TD;  // HELPTD2
-    std::string W_MPAGO;      // HELPMPAGO
-    std::string W_FB, P_FB;   // HELPFB
-    std::string W_FE, P_FE;   // HELPFE
-};
-
-// The lookup globals of this context (created empty on first use). They are kept by the
-// context's address: a context made where an earlier one was finds that one's values, so
-// whoever makes contexts one after another (the tests) clears them.
-LookupGlobals& lookupGlobals(app::Context& ctx);
+// The lookup globals of this context.
+inline LookupGlobals& lookupGlobals(app::Context& ctx) { return ctx.lookups; }
 
 // Where a lookup shows what it took: the caller's dialog, the code field (reloaded
 // from its binding after a pick) and the name label (0 = none).
