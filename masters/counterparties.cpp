@@ -138,7 +138,17 @@ void A_PRO(app::Context& ctx) {
     s.print = [&ctx] { LISTPC(ctx, nullptr); };
     s.exportXls = [&ctx] { XLS_PC(ctx, nullptr); };
     s.extend = [&ctx, &names](ui::Dialog& d) {
-        for (int n = 0; n < 9; ++n) {
+        // On this dialog 172 is the name of type 1, not the screen's heading: the heading is
+        // an unnumbered text.
+        d.label(0, d.at(172).label);
+        {
+            ui::Control& first = d.at(172);
+            first.kind = ui::ControlKind::Edit;
+            first.label.clear();
+            first.value = ui::bindText(names[0], width(names[0]));
+            first.Row(1).Group("Tipos");
+        }
+        for (int n = 1; n < 9; ++n) {
             std::string& name = names[static_cast<std::size_t>(n)];
             d.edit(kTypeNameControls[n], "", ui::bindText(name, width(name))).Row(1 + n / 5).Group("Tipos");
         }

@@ -163,4 +163,120 @@ TEST_F(Counterparties, AWrongRucIsPointedOutAndStoredOnlyWhenTheUserInsists) {
     EXPECT_EQ(record("D1"), "(none)");
 }
 
+// Adds counterparties straight to the table, with fields the form does not edit.
+void seed(app::Context& ctx) {
+    store::WorkArea& pc = ctx.store.select("pc");
+    struct Row {
+        const char* rut;
+        const char* rs;
+        const char* tipo;
+        const char* tdoc;
+        const char* ciudad;
+    } rows[] = {{"B2", "BETA SAC", "3", "6", "30LIMA"}, {"A1", "alfa eirl", " ", "9", "15"}, {"C3", "GAMMA SA", "1", "1", ""}};
+    for (const Row& r : rows) {
+        ASSERT_TRUE(store::ADD_REC(ctx.store));
+        pc.put("RUT", Value(r.rut));
+        pc.put("RS", Value(r.rs));
+        pc.put("TIPO", Value(r.tipo));
+        pc.put("TDOC", Value(r.tdoc));
+        pc.put("CIUDAD", Value(r.ciudad));
+        pc.put("NOM1", Value("  Ana "));
+        pc.put("APE1", Value("Rojas"));
+        pc.unlock();
+    }
+    pc.goTop();
+}
+
+TEST_F(Counterparties, TheScreenShowsNamesJoinedAndTypeNames) {
+    seed(sf.ctx);
+    screen({"expect dialog ArchivoPC", "expect caption \"MANTENIMIENTO DE ARCHIVOS\"",
+            "expect row 1 of 181 \"A1||alfa eirl|Ana Rojas|PROVEEDOR|||\"",
+            "expect row 2 of 181 \"B2||BETA SAC|Ana Rojas|PRESTADOR SERVICIOS|||\"", "expect 172 holds PROVEEDOR",
+            "expect 182 holds OTROS", "press 240"});
+}
+
+TEST_F(Counterparties, TypeNamesAreSavedAtOnceButShownAfterTheNextSelection) {
+    screen({"type PROVEEDORES into 172", "press 125", "press 240"});
+    EXPECT_EQ(trim(sf.ctx.store.area("var").text("VAR71")), "PROVEEDORES");
+    EXPECT_EQ(trim(sf.ctx.VARC[0]), "PROVEEDOR");
+    store::Store other;  // another station can change the parameters at once
+    store::WorkArea* var = other.use(sf.demoFolder() + "/zdr_var.dbf", "var", true);
+    EXPECT_TRUE(var->recLock());
+    var->unlock();
+}
+
+TEST_F(Counterparties, DeletionIsRefusedWhileVoucherLinesUseTheCode) {
+    seed(sf.ctx);
+    store::WorkArea& vou = sf.ctx.store.select("vou");
+    ASSERT_TRUE(store::ADD_REC(sf.ctx.store));
+    vou.put("RUT", Value("B2"));
+    vou.put("FECHAD", Value(store::Date::fromText("10/01/2026")));
+    vou.unlock();
+    screen({"key Down", "key Delete",
+            "expect message \"Atención:\\n¿ Está seguro de querer borrar este código ?\\n\\nB2          BETA SAC"
+            "                                \"",
+            "answer Yes", "expect message \"Esta código tiene movimiento\"", "key Down", "key Delete", "answer Yes",
+            "expect current 181 \"B2||BETA SAC|Ana Rojas|PRESTADOR SERVICIOS|||\"", "press 240"});
+    EXPECT_NE(record("B2"), "(none)");
+    EXPECT_EQ(record("C3"), "(none)");
+}
+
+TEST_F(Counterparties, SearchByCodeOrByNameInAnyCase) {
+    seed(sf.ctx);
+    screen({"press 200", "expect message \"Por Código\"", "answer Yes", "answer B", "expect current 181 \"B2||BETA SAC|Ana Rojas|PRESTADOR SERVICIOS|||\"",
+            "press 200", "answer No", "expect message R.Social", "answer gam",
+            "expect current 181 \"C3||GAMMA SA|Ana Rojas|PROVEEDOR|||\"", "key Home",
+            "expect current 181 \"A1||alfa eirl|Ana Rojas|PROVEEDOR|||\"", "press 240"});
+    EXPECT_EQ(sf.ctx.store.area("pc").order(), 2);
+}
+
+TEST_F(Counterparties, TheListingPrintsTheChosenType) {
+    seed(sf.ctx);
+    struct Case {
+        const char* choice;
+        std::vector<std::string> ruts;
+    } cases[] = {{"Todos", {"A1", "B2", "C3"}}, {"PRESTADOR SERVICIOS", {"B2"}}, {"PROVEEDOR", {"C3"}}};
+    for (const Case& c : cases) {
+        screen({"press 210", "expect dialog TIPOpc", "expect caption \"SELECCION DE IMPRESION\"",
+                std::string("choose \"") + c.choice + "\" in 174", "press 175", "press 240"});
+        store::Store reader;
+        store::WorkArea* work = reader.use(sf.demoFolder() + "/tmp/tmpctac.dbf", "w", true);
+        std::vector<std::string> got;
+        for (work->goTop(); !work->eof(); work->skip()) got.push_back(trim(work->text("RUT")));
+        EXPECT_EQ(got, c.ruts) << c.choice;
+    }
+    // the last run: type 1 only
+    std::string text = testsupport::pdfText(sf.file("pdf/tapro.pdf"));
+    EXPECT_NE(text.find("GAMMA SA"), std::string::npos) << text;
+    EXPECT_EQ(text.find("BETA SAC"), std::string::npos) << text;
+}
+
+TEST_F(Counterparties, TheListingWritesLabelsCreditDaysAndTypeNine) {
+    seed(sf.ctx);
+    screen({"press 210", "choose Todos in 174", "press 175", "press 240"});
+    store::Store reader;
+    store::WorkArea* work = reader.use(sf.demoFolder() + "/tmp/tmpctac.dbf", "w", true);
+    std::vector<std::string> got;
+    for (work->goTop(); !work->eof(); work->skip())
+        got.push_back(trim(work->text("RUT")) + "|" + trim(work->text("TIPO")) + "|" + work->text("TDOC") + "|" +
+                      work->text("DCRED"));
+    EXPECT_EQ(got, (std::vector<std::string>{"A1|OTROS|0 Otro Tipos |15", "B2|PRESTADOR SERVICIOS|6 RUC        |30",
+                                             "C3|PROVEEDOR|1 DNI        |  "}));
+}
+
+TEST_F(Counterparties, Export) {
+    seed(sf.ctx);
+    screen({"press 127", "press 240"});
+    const std::string xls = sf.file("PROVCLI.xls");
+    ASSERT_TRUE(fs::exists(xls));
+    EXPECT_EQ(sf.opened, (std::vector<std::string>{xls}));
+    std::string sheet = testsupport::readXls(xls);
+    for (const char* line : {"size 4x7\n", "width 3 10240\n", "1,1 text 'Codigo' Arial/B10 General\n",
+                             "1,2 text 'Cod.Trib' Arial/B10 General\n", "1,3 text 'Razon Social' Arial/B10 General\n",
+                             "1,4 text 'Tipo' Arial/B10 General\n", "1,5 text 'Atencion' Arial/B10 General\n",
+                             "1,6 text 'Direccion' Arial/B10 General\n", "1,7 text 'Telefono' Arial/B10 General\n",
+                             "2,4 text 'PROVEEDOR", "3,4 text 'PRESTADOR SERVICIOS"})
+        EXPECT_NE(sheet.find(line), std::string::npos) << line << " in\n" << sheet;
+}
+
 }  // namespace

@@ -295,7 +295,8 @@ TEST_F(Startup, OnlyTheBuiltScreensAreEnabled) {
     for (const ui::MenuItem* m : entries)
         if (m->items.empty() && !m->separator && m->action) enabled.push_back(m->caption);
     EXPECT_EQ(enabled, (std::vector<std::string>{"&Salir de Taviron", "&Plan de Cuentas", "&Orígenes",
-                                                 "Tipo de &Documentos", "Medios de Pago&",
+                                                 "Tipo de &Documentos", "P&roveedores / Clientes /....",
+                                                 "&Tipo de Cambio Diario", "Medios de Pago&",
                                                  "&Parámetros de &Cuentas", "&Cambio de Mes de Trabajo ", "&Bloqueo de Meses",
                                                  "Selección y Creación de Empresa", "&Datos Generales de la Empresa",
                                                  "&BackUp", "&Acerca de Taviron"}));
