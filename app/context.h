@@ -55,6 +55,7 @@ struct Context {
     std::vector<std::string> ARRTO;
     int CTO = 0;
     int MA = 1;              // report period: 1 monthly, otherwise accumulated
+    int W_OP = 1;            // the counterparty type chosen for the listing (10: all)
     LookupGlobals lookups;   // what the lookups took (CADENA, W_PLAN, W_RUT...)
     std::string WNOM = "a";  // output file of the text exports
 

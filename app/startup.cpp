@@ -277,6 +277,7 @@ MainMenu BUILDMENU(Context& ctx) {
         op("&Datos Generales de la Empresa", "Parámetros de Empresa", "U_EMP"),
         sep(),
         op("&BackUp", "Realiza una copia de seguridad", "BACKUP"),
+        op("&Restaurar Copia de Seguridad", "Restaura una copia de seguridad en una carpeta de empresa", "RESTAURA"),
         sep(),
         op("&Asiento de apertura", "Asiento de apertura", "U_CIERRE"),
         sep(),

@@ -13,7 +13,6 @@
 
 namespace masters {
 
-int W_OP = 1;
 
 namespace {
 
@@ -117,7 +116,7 @@ void A_PRO(app::Context& ctx) {
     for (int n = 1; n <= 9; ++n) {
         names[static_cast<std::size_t>(n - 1)] = var.text(varField(n));
     }
-    W_OP = 1;
+    ctx.W_OP = 1;
     store::WorkArea& pc = ctx.store.select("pc");
     pc.goTop();
     ui::MasterScreen s;
@@ -333,11 +332,11 @@ void TIPOPC(app::Context& ctx) {
     std::vector<std::string> items;
     for (const std::string& name : ctx.VARC) items.push_back(ui::text::fromTable(name));
     items.push_back("Todos");
-    int choice = W_OP >= 1 && W_OP <= 10 ? W_OP : 1;
+    int choice = ctx.W_OP >= 1 && ctx.W_OP <= 10 ? ctx.W_OP : 1;
     ui::Dialog d("TIPOpc", "SELECCION DE IMPRESION");
     d.combo(174, "Tipo de Codigo", items, ui::bindInt(choice, 2));
     d.button(175, "OK", [&] {
-        W_OP = choice;
+        ctx.W_OP = choice;
         d.end(175);
     });
     ui::run(d);
@@ -357,7 +356,7 @@ void LISTPC(app::Context& ctx, ui::Browse*) {
     work->zap();
     for (pc.goTop(); !pc.eof(); pc.skip()) {
         const std::string tipo = pc.text("TIPO");
-        if (W_OP != 10 && (trim(tipo).size() != 1 || tipo[0] - '0' != W_OP)) continue;
+        if (ctx.W_OP != 10 && (trim(tipo).size() != 1 || tipo[0] - '0' != ctx.W_OP)) continue;
         if (!work->appendBlank()) continue;
         for (const char* f : {"RUT", "RS", "NOM1", "NOM2", "APE1", "APE2", "DI", "FONO", "CODIGO", "ATEN", "ARUT",
                               "ARS", "ADI", "AFONO", "VEND"})

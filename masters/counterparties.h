@@ -12,9 +12,6 @@
 
 namespace masters {
 
-// The listing's type choice: 1..9 one type, 10 "Todos". A_PRO sets it to 1.
-extern int W_OP;
-
 void A_PRO(app::Context& ctx);
 // The counterparty form. For a new counterparty it starts on a blank record; the
 // stored record is left current (the remembered one when nothing was stored), and

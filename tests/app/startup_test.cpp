@@ -250,6 +250,7 @@ const Row kMenuRows[] = {
     {1, "&Datos Generales de la Empresa", "Parámetros de Empresa"},
     {1, "-", ""},
     {1, "&BackUp", "Realiza una copia de seguridad"},
+    {1, "&Restaurar Copia de Seguridad", "Restaura una copia de seguridad en una carpeta de empresa"},
     {1, "-", ""},
     {1, "&Asiento de apertura", "Asiento de apertura"},
     {1, "-", ""},
@@ -299,7 +300,7 @@ TEST_F(Startup, OnlyTheBuiltScreensAreEnabled) {
                                                  "&Tipo de Cambio Diario", "Medios de Pago&",
                                                  "&Parámetros de &Cuentas", "&Cambio de Mes de Trabajo ", "&Bloqueo de Meses",
                                                  "Selección y Creación de Empresa", "&Datos Generales de la Empresa",
-                                                 "&BackUp", "&Acerca de Taviron"}));
+                                                 "&BackUp", "&Restaurar Copia de Seguridad", "&Acerca de Taviron"}));
 }
 
 TEST_F(Startup, TheToolbarHasNineButtonsWithTheirPicturesAndTooltips) {

@@ -49,9 +49,9 @@ TEST_F(Program, AFailingScriptNamesItsLineAndEndsWithOne) {
     EXPECT_EQ(rc, 1) << out;
     EXPECT_NE(out.find("guion.txt: línea 2: el título es \"" + std::string(kTitle) + "\""), std::string::npos) << out;
 
-    out = play("menu \"&Tablas\" \"&Plan de Cuentas\"\n", "--script guion.txt qkvqkv", rc);
+    out = play("menu \"&Contabilidad\" \"&Voucher\"\n", "--script guion.txt qkvqkv", rc);
     EXPECT_EQ(rc, 1) << out;
-    EXPECT_NE(out.find("línea 1: la entrada \"Plan de Cuentas\" está deshabilitada"), std::string::npos) << out;
+    EXPECT_NE(out.find("línea 1: la entrada \"Voucher\" está deshabilitada"), std::string::npos) << out;
 }
 
 TEST_F(Program, ReportsAreWrittenWhereThePdfPatternSays) {
@@ -85,6 +85,22 @@ TEST_F(Program, AMissingScriptOrAWrongCommandLineIsRefused) {
     EXPECT_NE(out.find("Uso: qrx2012"), std::string::npos) << out;
     EXPECT_NE(out.find("rc=64"), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(dir.file("empresa.dbf")));
+}
+
+}  // namespace
+
+namespace {
+
+// Without a display and without a script the program says what it needs in one line.
+TEST(ProgramWithoutDisplay, SaysSoInOneLine) {
+    testsupport::TempDir dir;
+    std::string out = app_test::run("cd '" + dir.path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '"
+                                    QRX2012_PROGRAM "' 2>&1; echo \"rc=$?\"");
+    EXPECT_NE(out.find("qrx2012 necesita una pantalla"), std::string::npos) << out;
+    EXPECT_NE(out.find("--script"), std::string::npos) << out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;  // the line and the exit code
+    EXPECT_NE(out.find("rc=64"), std::string::npos) << out;
+    EXPECT_FALSE(fs::exists(dir.file("empresa.dbf")));  // nothing was started
 }
 
 }  // namespace
