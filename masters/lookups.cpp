@@ -339,8 +339,10 @@ bool HELPRUCM(app::Context& ctx, std::string& code, LookupView view, int dueLabe
     return lookup(ctx, code, view, m);
 }
 
-bool HELPTO(app::Context& ctx, std::string& code, LookupView view) {
-    LookupGlobals& g = lookupGlobals(ctx);
+namespace {
+
+// The origin lookups: the origins by code, with their names.
+Member originMember() {
     Member m;
     m.alias = "to";
     m.accepts = found;
@@ -350,6 +352,14 @@ bool HELPTO(app::Context& ctx, std::string& code, LookupView view) {
     m.indexKey = "tov";
     m.indexFile = "aa";
     m.columns = codeName("TOV", "ORIGEN");
+    return m;
+}
+
+}  // namespace
+
+bool HELPTO(app::Context& ctx, std::string& code, LookupView view) {
+    LookupGlobals& g = lookupGlobals(ctx);
+    Member m = originMember();
     m.take = [&g](WorkArea& row, bool) {
         g.W_TO = row.text("TOV");
         g.P_TO = row.text("ORIGEN");
@@ -360,15 +370,7 @@ bool HELPTO(app::Context& ctx, std::string& code, LookupView view) {
 
 bool HELPTO2(app::Context& ctx, std::string& code, LookupView view, char slot) {
     LookupGlobals& g = lookupGlobals(ctx);
-    Member m;
-    m.alias = "to";
-    m.accepts = found;
-    m.table = "tmpto";
-    m.fields = {{"TOV", 2}, {"ORIGEN", 30}};
-    m.lists = found;
-    m.indexKey = "tov";
-    m.indexFile = "aa";
-    m.columns = codeName("TOV", "ORIGEN");
+    Member m = originMember();
     const int n = slot == '2' ? 1 : slot == '3' ? 2 : 0;
     m.take = [&g, n](WorkArea& row, bool) { g.W_ORIGEN[static_cast<std::size_t>(n)] = row.text("TOV"); };
     return lookup(ctx, code, view, m);

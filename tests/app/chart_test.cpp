@@ -17,10 +17,8 @@ using store::Value;
 
 namespace {
 
-std::string trim(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
-}
+using app_test::trim;
+
 
 Decimal dec(double x) { return Decimal::fromUnits(std::llround(x * 100), 2); }
 

@@ -16,10 +16,8 @@ using store::Value;
 
 namespace {
 
-std::string trim(std::string s) {
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
+using app_test::trim;
+
 
 class Company : public ::testing::Test {
 protected:

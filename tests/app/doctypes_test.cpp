@@ -13,10 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string trim(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
-}
+using app_test::trim;
+
 
 struct Table {
     const char* name;

@@ -14,10 +14,8 @@ using store::Value;
 
 namespace {
 
-std::string trim(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
-}
+using app_test::trim;
+
 
 using Lookup = std::function<bool(app::Context&, std::string&, LookupView)>;
 

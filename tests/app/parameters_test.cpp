@@ -10,10 +10,8 @@ using store::Value;
 
 namespace {
 
-std::string trim(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
-}
+using app_test::trim;
+
 
 class Parameters : public ::testing::Test {
 protected:

@@ -17,6 +17,8 @@ using app_test::run;
 
 namespace {
 
+using app_test::trim;
+
 struct Record {
     std::string des, via, via2;
     bool deleted;
@@ -29,10 +31,6 @@ std::ostream& operator<<(std::ostream& os, const Record& r) {
     return os << "{" << r.des << "|" << r.via << "|" << r.via2 << (r.deleted ? "|deleted" : "") << "}";
 }
 
-std::string trim(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
-}
 
 std::string pad(std::string s, std::size_t width) {
     s.resize(width, ' ');

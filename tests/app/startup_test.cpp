@@ -18,10 +18,8 @@ using store::Value;
 
 namespace {
 
-std::string trim(std::string s) {
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
+using app_test::trim;
+
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

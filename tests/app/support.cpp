@@ -63,4 +63,9 @@ std::vector<std::string> StartFolder::messages() const {
 }
 
 
+std::string trim(std::string s) {
+    s.erase(s.find_last_not_of(' ') + 1);
+    return s;
+}
+
 }  // namespace app_test

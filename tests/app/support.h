@@ -50,4 +50,7 @@ private:
 
 using testsupport::run;
 
+// A table text without its trailing blanks.
+std::string trim(std::string s);
+
 }  // namespace app_test
