@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/company.h"
+#include "app/strings.h"
 #include "platform/archive.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -23,17 +24,7 @@ using store::Value;
 constexpr const char* kRestoreTitle = "RESTAURAR COPIA DE SEGURIDAD";
 constexpr double kLockWait = 5;
 
-std::string trimmed(std::string_view s) {
-    std::size_t b = s.find_first_not_of(' ');
-    if (b == std::string_view::npos) return {};
-    std::size_t e = s.find_last_not_of(' ');
-    return std::string(s.substr(b, e - b + 1));
-}
 
-store::Date storeToday() {
-    platform::Date t = platform::Clock::today();
-    return *store::Date::fromYmd(t.year, t.month, t.day);
-}
 
 // The screen name of the company whose parameter record is in this folder ("" when unreadable).
 std::string screenNameIn(const std::string& folder) {
@@ -58,7 +49,7 @@ bool recordBackupDate(Context& ctx) {
         var->goTop();
         bool done = false;
         if (!var->eof() && store::REC_LOCK(ctx.store, kLockWait)) {
-            var->put("FBACKUP", Value(storeToday()));
+            var->put("FBACKUP", Value(app::today()));
             var->unlock();
             done = true;
         }
@@ -109,10 +100,10 @@ void registerFolder(Context& ctx, const std::string& folder) {
     const std::uint32_t keep = emp->recno();
     bool present = false;
     for (emp->goTop(); !emp->eof() && !present; emp->skip())
-        present = platform::namesEqualIgnoringCase(trimmed(ui::text::fromTable(emp->text("VIA"))), folder);
+        present = platform::namesEqualIgnoringCase(app::alltrim(ui::text::fromTable(emp->text("VIA"))), folder);
     ctx.store.select("emp");
     if (!present) {
-        std::string name = trimmed(screenNameIn(folder));
+        std::string name = app::alltrim(screenNameIn(folder));
         if (name.empty()) name = ui::text::toTable(folder);
         if (store::ADD_REC(ctx.store, kLockWait)) {
             emp->put("DES", Value(ui::text::upperTable(name)));
@@ -154,7 +145,7 @@ platform::Status extractInto(const std::string& archive, const std::string& fold
 std::string backupArchiveName(const std::string& screenName, const platform::Date& day) {
     char date[16];
     std::snprintf(date, sizeof date, "%02d-%02d-%04d", day.day, day.month, day.year);
-    std::string name = trimmed(trimmed(screenName) + " " + date + ".ZIP");
+    std::string name = app::alltrim(app::alltrim(screenName) + " " + date + ".ZIP");
     for (char& c : name) {
         const unsigned char u = static_cast<unsigned char>(c);
         if (u < 0x20 || u == 0x7f || std::string_view("<>:\"|?*\\/").find(c) != std::string_view::npos) c = '_';
@@ -170,7 +161,7 @@ bool ZIPFILES(Context& ctx) {
         if (!var->eof()) screenName = ui::text::fromTable(var->text("VAR1"));
     }
     const std::string archive = backupArchiveName(screenName, platform::Clock::today());
-    const std::string folder = trimmed(ui::text::fromTable(ctx.RUTA));
+    const std::string folder = app::alltrim(ui::text::fromTable(ctx.RUTA));
     ctx.store.closeAll();
 
     platform::Result<std::vector<std::string>> names = platform::listFiles(folder, "zdr*.*");
@@ -228,7 +219,7 @@ bool RESTAURA(Context& ctx) {
     ui::run(d);
     if (!accepted) return false;
 
-    const std::string target = trimmed(ui::text::fromTable(folder));
+    const std::string target = app::alltrim(ui::text::fromTable(folder));
     if (platform::Status ok = platform::validateCompanyFolder(target); !ok) {
         ui::alert(ok.message(), kRestoreTitle);
         return false;
@@ -242,7 +233,7 @@ bool RESTAURA(Context& ctx) {
         ui::alert("El archivo " + archive + " no es una copia de seguridad de una empresa.", kRestoreTitle);
         return false;
     }
-    if (ctx.companyOpen() && sameFolder(target, trimmed(ui::text::fromTable(ctx.RUTA)))) {
+    if (ctx.companyOpen() && sameFolder(target, app::alltrim(ui::text::fromTable(ctx.RUTA)))) {
         ui::alert("La carpeta " + target +
                       " es la de la empresa abierta en este momento. Seleccione otra empresa antes de restaurarla.",
                   kRestoreTitle);

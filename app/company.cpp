@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/strings.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -15,12 +16,6 @@ namespace {
 
 using store::Value;
 
-std::string trimmed(std::string_view s) {
-    std::size_t b = s.find_first_not_of(' ');
-    if (b == std::string_view::npos) return {};
-    std::size_t e = s.find_last_not_of(' ');
-    return std::string(s.substr(b, e - b + 1));
-}
 
 std::string upperAscii(std::string s) {
     for (char& c : s)
@@ -28,10 +23,6 @@ std::string upperAscii(std::string s) {
     return s;
 }
 
-store::Date storeToday() {
-    platform::Date t = platform::Clock::today();
-    return *store::Date::fromYmd(t.year, t.month, t.day);
-}
 
 // The two digits of a month code, for composing field names such as MES05.
 const char* const kMonthCodes[] = {"00", "01", "02", "03", "04", "05", "06",
@@ -76,7 +67,7 @@ bool copyFromCompany(Context& ctx, const std::string& folder, const std::string&
             });
         if (name == "zdr_var") {
             a->goTop();
-            if (!a->eof()) a->put("FBACKUP", Value(storeToday()));
+            if (!a->eof()) a->put("FBACKUP", Value(app::today()));
         }
         a->commit();
         ctx.store.close("copia");
@@ -311,7 +302,7 @@ std::string companyPicture(Context& ctx) {
     std::string logo;
     if (store::WorkArea* var = ctx.store.find("var")) {
         var->goTop();
-        if (!var->eof() && var->findField("VAR24")) logo = trimmed(var->text("VAR24"));
+        if (!var->eof() && var->findField("VAR24")) logo = app::alltrim(var->text("VAR24"));
     }
     if (!logo.empty()) {
         std::string file = ui::text::fromTable(logo) + ".jpg";
@@ -322,11 +313,11 @@ std::string companyPicture(Context& ctx) {
 
 std::string backupWarning(const Context&, const std::string& folder, const store::Date& fbackup,
                           const std::string& workingYear, const store::Date& today) {
-    std::string upper = upperAscii(trimmed(folder));
+    std::string upper = upperAscii(app::alltrim(folder));
     const std::string demo = "C:\\QRX2012";
     bool underDemo = upper.compare(0, demo.size(), demo) == 0;
     if (underDemo) return {};
-    std::string year = trimmed(workingYear);
+    std::string year = app::alltrim(workingYear);
     std::string currentYear = std::to_string(today.year());
     if (fbackup < today.addDays(-7) && year == currentYear)
         return "TIENE MAS DE 7 DIAS SIN REALIZAR UNA COPIA DE SEGURIDAD DE ESTA EMPRESA";
@@ -342,8 +333,8 @@ std::string backupWarning(const Context&, const std::string& folder, const store
 
 bool SELEEMP(Context& ctx, bool logo) {
     store::WorkArea& emp = ctx.store.select("emp");
-    const std::string folder = trimmed(ui::text::fromTable(emp.text("VIA")));
-    const std::string source = trimmed(ui::text::fromTable(emp.text("VIA2")));
+    const std::string folder = app::alltrim(ui::text::fromTable(emp.text("VIA")));
+    const std::string source = app::alltrim(ui::text::fromTable(emp.text("VIA2")));
     const std::string previous = ctx.RUTA;
 
     if (!tableExists(inFolder(folder, "zdr_plan"))) {
@@ -376,7 +367,7 @@ bool SELEEMP(Context& ctx, bool logo) {
             ctx.store.closeAll();
             if (store::WorkArea* var = useExclusive(ctx, inFolder(folder, "zdr_var"), "var")) {
                 var->goTop();
-                if (!var->eof()) var->put("FBACKUP", Value(storeToday()));
+                if (!var->eof()) var->put("FBACKUP", Value(app::today()));
                 var->commit();
             }
             if (!source.empty() && !copyFromCompany(ctx, folder, source)) {
@@ -417,7 +408,7 @@ bool SELEEMP(Context& ctx, bool logo) {
     store::WorkArea& var = ctx.store.area("var");
     var.goTop();
     store::Date fbackup = (!var.eof() && var.findField("FBACKUP")) ? var.date("FBACKUP") : store::Date();
-    std::string warning = backupWarning(ctx, folder, fbackup, ctx.NOMCIA4, storeToday());
+    std::string warning = backupWarning(ctx, folder, fbackup, ctx.NOMCIA4, app::today());
     if (!warning.empty()) ui::alert(warning, kBackupWarningTitle);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "app/company.h"
 #include "app/month.h"
+#include "app/strings.h"
 #include "masters/lookups.h"
 #include "output/export.h"
 #include "store/store.h"
@@ -21,10 +22,6 @@ using store::WorkArea;
 
 bool blank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
 
-std::string trim(const std::string& s) {
-    std::size_t e = s.find_last_not_of(' ');
-    return e == std::string::npos ? std::string() : s.substr(0, e + 1);
-}
 
 // Debit and credit of the month codes before the working month, from the accumulators
 // named debit+code and credit+code.
@@ -101,7 +98,7 @@ struct Account {
 std::string accountName(WorkArea& plan, const std::string& code) {
     if (blank(code)) return {};
     const std::uint32_t keep = plan.recno();
-    std::string name = plan.seek(Value(code), false) ? trim(plan.text("NOMBRE")) : std::string();
+    std::string name = plan.seek(Value(code), false) ? app::rtrim(plan.text("NOMBRE")) : std::string();
     plan.go(keep);
     return name;
 }

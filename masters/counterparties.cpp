@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "app/company.h"
+#include "app/strings.h"
 #include "output/export.h"
 #include "store/store.h"
 #include "ui/binding.h"
@@ -25,11 +26,6 @@ const int kTypeNameControls[9] = {172, 173, 174, 175, 176, 177, 178, 179, 182};
 
 bool blank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
 
-std::string trim(const std::string& s) {
-    std::size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 std::string varField(int n) { return "VAR7" + std::to_string(n); }
 
@@ -55,7 +51,7 @@ int width(const std::string& s) { return static_cast<int>(s.size()); }
 std::string joinedNames(store::WorkArea& pc) {
     std::string out;
     for (const char* f : {"NOM1", "NOM2", "APE1", "APE2"}) {
-        std::string part = trim(pc.text(f));
+        std::string part = app::alltrim(pc.text(f));
         if (part.empty()) continue;
         if (!out.empty()) out += ' ';
         out += part;
@@ -78,7 +74,7 @@ std::string identityLabel(const std::string& tdoc) {
 }
 
 std::string typeName(const app::Context& ctx, const std::string& tipo, int fallback) {
-    if (tipo.size() >= 1 && tipo[0] >= '1' && tipo[0] <= '9' && trim(tipo).size() == 1)
+    if (tipo.size() >= 1 && tipo[0] >= '1' && tipo[0] <= '9' && app::alltrim(tipo).size() == 1)
         return ctx.VARC[static_cast<std::size_t>(tipo[0] - '1')];
     return ctx.VARC[static_cast<std::size_t>(fallback - 1)];
 }
@@ -97,7 +93,7 @@ bool rucCheckDigitOk(const std::string& ruc) {
 }
 
 std::string identityProblem(const std::string& tdoc, const std::string& number) {
-    const std::string n = trim(number);
+    const std::string n = app::alltrim(number);
     if (n.empty() || tdoc.empty()) return {};
     bool digits = true;
     for (char c : n) digits = digits && std::isdigit(static_cast<unsigned char>(c));
@@ -269,7 +265,7 @@ void EDITPC(app::Context& ctx, ui::Browse* browse, bool isNew) {
     } else {
         pc.go(previous);
         if (!store::REC_LOCK(ctx.store)) {
-            ui::alert("No se pudo bloquear el código " + ui::text::fromTable(trim(v.rut)) +
+            ui::alert("No se pudo bloquear el código " + ui::text::fromTable(app::alltrim(v.rut)) +
                           ": otra estación lo está usando. Los cambios no se guardaron.",
                       "Atención");
             if (browse) browse->refresh();
@@ -356,7 +352,7 @@ void LISTPC(app::Context& ctx, ui::Browse*) {
     work->zap();
     for (pc.goTop(); !pc.eof(); pc.skip()) {
         const std::string tipo = pc.text("TIPO");
-        if (ctx.W_OP != 10 && (trim(tipo).size() != 1 || tipo[0] - '0' != ctx.W_OP)) continue;
+        if (ctx.W_OP != 10 && (app::alltrim(tipo).size() != 1 || tipo[0] - '0' != ctx.W_OP)) continue;
         if (!work->appendBlank()) continue;
         for (const char* f : {"RUT", "RS", "NOM1", "NOM2", "APE1", "APE2", "DI", "FONO", "CODIGO", "ATEN", "ARUT",
                               "ARS", "ADI", "AFONO", "VEND"})

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/company.h"
+#include "app/strings.h"
 #include "masters/counterparties.h"
 #include "store/store.h"
 #include "ui/patterns.h"
@@ -18,12 +19,6 @@ namespace {
 using store::Value;
 using store::WorkArea;
 
-std::string trim(const std::string& s) {
-    std::size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    std::size_t e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
-}
 
 bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
@@ -89,7 +84,7 @@ struct Member {
 };
 
 void showName(const LookupView& view, const std::string& name) {
-    if (view.dialog && view.label) view.dialog->setLabel(view.label, ui::text::fromTable(trim(name)));
+    if (view.dialog && view.label) view.dialog->setLabel(view.label, ui::text::fromTable(app::alltrim(name)));
 }
 
 void showCode(const LookupView& view) {
@@ -147,7 +142,7 @@ bool lookup(app::Context& ctx, std::string& code, const LookupView& view, const 
     LookupGlobals& g = lookupGlobals(ctx);
     const Position caller = Position::of(ctx.store);
     g.CADENA.clear();
-    g.WWCTA = trim(code);
+    g.WWCTA = app::alltrim(code);
     g.WLARGO = static_cast<int>(g.WWCTA.size());
 
     WorkArea& master = ctx.store.select(m.alias);
@@ -194,7 +189,7 @@ bool found(WorkArea&) { return true; }
 
 bool HELPPLAN(app::Context& ctx, std::string& code, LookupView view, char kind, char slot) {
     LookupGlobals& g = lookupGlobals(ctx);
-    const std::string typed = trim(code);
+    const std::string typed = app::alltrim(code);
     auto condition = [kind, typed](WorkArea& a) {
         const std::string bd = a.text("BD"), cta = a.text("CTA");
         switch (kind) {
@@ -224,7 +219,7 @@ bool HELPPLAN(app::Context& ctx, std::string& code, LookupView view, char kind, 
 
 bool HELPPLAN2(app::Context& ctx, std::string& code, LookupView view, char slot) {
     LookupGlobals& g = lookupGlobals(ctx);
-    const std::string typed = trim(code);
+    const std::string typed = app::alltrim(code);
     const bool anyPosting = slot == '5' || slot == '8' || slot == '9';
     auto condition = [anyPosting, typed](WorkArea& a) {
         if (a.text("BD") != "3") return false;
@@ -261,7 +256,7 @@ namespace {
 // selected in order 1.
 Member counterparty(app::Context& ctx, const std::string& typedUpper) {
     LookupGlobals& g = lookupGlobals(ctx);
-    const std::string typed = trim(typedUpper);
+    const std::string typed = app::alltrim(typedUpper);
     const bool all = typedUpper.empty() || typedUpper[0] == ' ';
     const bool byCode = !all && std::isdigit(static_cast<unsigned char>(typedUpper[0]));
     Member m;
@@ -412,7 +407,7 @@ bool HELPMPAGO(app::Context& ctx, std::string& code, LookupView view) {
 bool HELPFB(app::Context& ctx, std::string& code, LookupView view, const std::string& format) {
     LookupGlobals& g = lookupGlobals(ctx);
     if (startsWith(code, "R")) return true;  // result lines are not looked up
-    const std::string typed = trim(code);
+    const std::string typed = app::alltrim(code);
     Member m;
     m.alias = format == "1" ? "fb" : "fb2";
     m.accepts = found;
@@ -432,7 +427,7 @@ bool HELPFB(app::Context& ctx, std::string& code, LookupView view, const std::st
 
 bool HELPFE(app::Context& ctx, std::string& code, LookupView view) {
     LookupGlobals& g = lookupGlobals(ctx);
-    const std::string typed = trim(code);
+    const std::string typed = app::alltrim(code);
     Member m;
     m.alias = "fe";
     m.order = 2;

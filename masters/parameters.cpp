@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/company.h"
+#include "app/strings.h"
 #include "masters/lookups.h"
 #include "platform/paths.h"
 #include "store/store.h"
@@ -23,11 +24,6 @@ constexpr double kLockWait = 5;  // seconds the screens wait for the parameter r
 
 bool blank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
 
-std::string trim(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    s.erase(0, s.find_first_not_of(' '));
-    return s;
-}
 
 // The record's text in a field's full width (a missing field reads blank).
 std::string fieldText(store::WorkArea& var, const char* name) {
@@ -49,7 +45,7 @@ std::string nameOf(app::Context& ctx, const char* alias, const char* nameField, 
     const int order = a->order();
     a->setOrder(1);
     std::string name;
-    if (a->seek(Value(code), false)) name = trim(ui::text::fromTable(a->text(nameField)));
+    if (a->seek(Value(code), false)) name = app::alltrim(ui::text::fromTable(a->text(nameField)));
     a->setOrder(order);
     if (keep > 0 && keep <= a->recCount()) a->go(keep);
     return name;
