@@ -22,7 +22,7 @@ enum class Align { Auto, Left, Right };
 struct Column {
     std::string heading;                  // screen text
     std::function<store::Value()> value;  // of the current row
-    std::string picture;
+    std::string picture{};
     Align align = Align::Auto;  // Auto: numbers right, the rest left
     int width = 0;              // characters; 0: from the value's display width
 };
