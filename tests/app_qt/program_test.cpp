@@ -77,7 +77,6 @@ TEST_F(Program, DecliningTheDemoFolderEndsSilently) {
 }
 
 TEST_F(Program, AMissingScriptOrAWrongCommandLineIsRefused) {
-    int rc = -1;
     std::string out = app_test::run("cd '" + dir.path() + "' && '" QRX2012_PROGRAM "' --script no-existe.txt 2>&1; echo \"rc=$?\"");
     EXPECT_NE(out.find("no-existe.txt: no se puede leer el guion"), std::string::npos) << out;
     EXPECT_NE(out.find("rc=1"), std::string::npos) << out;
