@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <functional>
-#include <map>
 #include <vector>
 
 #include "app/company.h"

@@ -20,6 +20,7 @@
 #include "app/startup.h"
 #include "platform/clock.h"
 #include "support.h"
+#include "ui_qt/main_window_wait.h"
 #include "ui/qt/main_frame.h"
 #include "ui/qt/qt_backend.h"
 
@@ -27,27 +28,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-ui::qt::MainFrame* frame() {
-    for (QWidget* t : QApplication::topLevelWidgets())
-        if (auto* f = dynamic_cast<ui::qt::MainFrame*>(t); f && f->isVisible()) return f;
-    return nullptr;
-}
-
-// Runs `then` once the main window is up; a window that never opens fails the test.
-void whenMain(std::function<void(ui::qt::MainFrame*)> then) {
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, then] {
-        ui::qt::MainFrame* f = frame();
-        if (f || ++*tries > 4000) {
-            timer->stop();
-            timer->deleteLater();
-            if (f) then(f);
-            else ADD_FAILURE() << "the main window did not open";
-        }
-    });
-    timer->start(5);
-}
+using qtest::frame;
+using qtest::whenMain;
 
 QAction* entry(QMenu* m, const char* caption) {
     for (QAction* a : m->actions())

@@ -18,6 +18,7 @@
 
 #include "demo_screens.h"
 #include "platform/clock.h"
+#include "main_window_wait.h"
 #include "qt_helpers.h"
 #include "ui/qt/dialog_window.h"
 #include "ui/qt/main_frame.h"
@@ -25,27 +26,8 @@
 
 namespace {
 
-ui::qt::MainFrame* frame() {
-    for (QWidget* t : QApplication::topLevelWidgets())
-        if (auto* f = dynamic_cast<ui::qt::MainFrame*>(t); f && f->isVisible()) return f;
-    return nullptr;
-}
-
-// Runs `then` once the main window is up.
-void whenMain(std::function<void(ui::qt::MainFrame*)> then) {
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, then] {
-        ui::qt::MainFrame* f = frame();
-        if (f || ++*tries > 4000) {
-            timer->stop();
-            timer->deleteLater();
-            if (f) then(f);
-            else ADD_FAILURE() << "the main window did not open";
-        }
-    });
-    timer->start(5);
-}
+using qtest::frame;
+using qtest::whenMain;
 
 QAction* entry(QMenu* m, const QString& text) {
     for (QAction* a : m->actions())
